@@ -1,0 +1,3 @@
+#include "eolconv/eolconv.h"
+
+int main(int argc, char** argv) { return eolconv::Run(argc, argv); }

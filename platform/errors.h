@@ -1,0 +1,102 @@
+// Win32 error codes used by the system, as named constants.
+#pragma once
+
+#include "platform/types.h"
+
+namespace win32 {
+
+inline constexpr DWORD ERROR_SUCCESS = 0;
+inline constexpr DWORD NO_ERROR = 0;
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+inline constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+inline constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+inline constexpr DWORD ERROR_TOO_MANY_OPEN_FILES = 4;
+inline constexpr DWORD ERROR_ACCESS_DENIED = 5;
+inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
+inline constexpr DWORD ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr DWORD ERROR_INVALID_DATA = 13;
+inline constexpr DWORD ERROR_OUTOFMEMORY = 14;
+inline constexpr DWORD ERROR_INVALID_DRIVE = 15;
+inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+inline constexpr DWORD ERROR_NO_MORE_FILES = 18;
+inline constexpr DWORD ERROR_WRITE_PROTECT = 19;
+inline constexpr DWORD ERROR_BAD_UNIT = 20;
+inline constexpr DWORD ERROR_NOT_READY = 21;
+inline constexpr DWORD ERROR_WRITE_FAULT = 29;
+inline constexpr DWORD ERROR_READ_FAULT = 30;
+inline constexpr DWORD ERROR_GEN_FAILURE = 31;
+inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
+inline constexpr DWORD ERROR_LOCK_VIOLATION = 33;
+inline constexpr DWORD ERROR_HANDLE_EOF = 38;
+inline constexpr DWORD ERROR_HANDLE_DISK_FULL = 39;
+inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+inline constexpr DWORD ERROR_BAD_NETPATH = 53;
+inline constexpr DWORD ERROR_NETWORK_BUSY = 54;
+inline constexpr DWORD ERROR_UNEXP_NET_ERR = 59;
+inline constexpr DWORD ERROR_BAD_NET_RESP = 58;
+inline constexpr DWORD ERROR_NETNAME_DELETED = 64;
+inline constexpr DWORD ERROR_NETWORK_ACCESS_DENIED = 65;
+inline constexpr DWORD ERROR_BAD_NET_NAME = 67;
+inline constexpr DWORD ERROR_FILE_EXISTS = 80;
+inline constexpr DWORD ERROR_CANNOT_MAKE = 82;
+inline constexpr DWORD ERROR_ALREADY_ASSIGNED = 85;
+inline constexpr DWORD ERROR_INVALID_PASSWORD = 86;
+inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+inline constexpr DWORD ERROR_NET_WRITE_FAULT = 88;
+inline constexpr DWORD ERROR_BROKEN_PIPE = 109;
+inline constexpr DWORD ERROR_OPEN_FAILED = 110;
+inline constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
+inline constexpr DWORD ERROR_DISK_FULL = 112;
+inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
+inline constexpr DWORD ERROR_SEM_TIMEOUT = 121;
+inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr DWORD ERROR_INVALID_NAME = 123;
+inline constexpr DWORD ERROR_INVALID_LEVEL = 124;
+inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
+inline constexpr DWORD ERROR_NEGATIVE_SEEK = 131;
+inline constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
+inline constexpr DWORD ERROR_BUSY = 170;
+inline constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+inline constexpr DWORD ERROR_INVALID_FLAG_NUMBER = 186;
+inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+inline constexpr DWORD ERROR_ENVVAR_NOT_FOUND = 203;
+inline constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+inline constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
+inline constexpr DWORD ERROR_NO_DATA = 232;
+inline constexpr DWORD ERROR_MORE_DATA = 234;
+inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+inline constexpr DWORD ERROR_DIRECTORY = 267;
+inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+inline constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+inline constexpr DWORD ERROR_IO_PENDING = 997;
+inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
+inline constexpr DWORD ERROR_SERVICE_REQUEST_TIMEOUT = 1053;
+inline constexpr DWORD ERROR_FAILED_SERVICE_CONTROLLER_CONNECT = 1063;
+inline constexpr DWORD ERROR_SERVICE_SPECIFIC_ERROR = 1066;
+inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
+inline constexpr DWORD ERROR_IO_DEVICE = 1117;
+inline constexpr DWORD ERROR_BAD_DEVICE = 1200;
+inline constexpr DWORD ERROR_CONNECTION_UNAVAIL = 1201;
+inline constexpr DWORD ERROR_DEVICE_ALREADY_REMEMBERED = 1202;
+inline constexpr DWORD ERROR_NO_NET_OR_BAD_PATH = 1203;
+inline constexpr DWORD ERROR_BAD_PROVIDER = 1204;
+inline constexpr DWORD ERROR_EXTENDED_ERROR = 1208;
+inline constexpr DWORD ERROR_NO_NETWORK = 1222;
+inline constexpr DWORD ERROR_CANCELLED = 1223;
+inline constexpr DWORD ERROR_CONNECTION_REFUSED = 1225;
+inline constexpr DWORD ERROR_DISK_QUOTA_EXCEEDED = 1295;
+inline constexpr DWORD ERROR_NO_SUCH_LOGON_SESSION = 1312;
+inline constexpr DWORD ERROR_NO_SUCH_USER = 1317;
+inline constexpr DWORD ERROR_LOGON_FAILURE = 1326;
+inline constexpr DWORD ERROR_INTERNAL_DB_CORRUPTION = 1358;
+inline constexpr DWORD ERROR_INTERNAL_ERROR = 1359;
+inline constexpr DWORD ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
+inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
+inline constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+inline constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
+inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
+inline constexpr DWORD ERROR_NOT_CONNECTED = 2250;
+inline constexpr DWORD ERROR_OPEN_FILES = 2401;
+
+}  // namespace win32

@@ -1,0 +1,13 @@
+// File-name patterns of the find functions: '*' matches any run of
+// characters, '?' exactly one; letters compare without regard to case.
+// "*.*" matches every name, with or without an extension, as on the platform.
+#pragma once
+
+#include <string_view>
+
+namespace win32 {
+
+bool HasWildcards(std::u16string_view pattern);
+bool MatchesFilePattern(std::u16string_view pattern, std::u16string_view name);
+
+}  // namespace win32

@@ -1,0 +1,22 @@
+// The host platform layer: the Win32 subset the system uses.
+#pragma once
+
+#include "platform/atomic_file.h"
+#include "platform/case_fold.h"
+#include "platform/codepage.h"
+#include "platform/command_line.h"
+#include "platform/crt_stdio.h"
+#include "platform/debug_output.h"
+#include "platform/errors.h"
+#include "platform/file_attributes.h"
+#include "platform/find.h"
+#include "platform/format.h"
+#include "platform/last_error.h"
+#include "platform/locale.h"
+#include "platform/memory.h"
+#include "platform/modules.h"
+#include "platform/paths.h"
+#include "platform/resources.h"
+#include "platform/system_messages.h"
+#include "platform/types.h"
+#include "platform/version.h"
