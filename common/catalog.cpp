@@ -41,7 +41,8 @@ win32::HMODULE LoadCatalogWide() {
     if (win32::HMODULE module = win32::LoadLibraryW(CatalogNameW(locale).c_str())) {
         return module;
     }
-    if (win32::HMODULE module = win32::LoadLibraryW(CatalogNameW(PrimaryLanguageLocale(locale)).c_str())) {
+    if (win32::HMODULE module =
+            win32::LoadLibraryW(CatalogNameW(PrimaryLanguageLocale(locale)).c_str())) {
         return module;
     }
     return win32::LoadLibraryW(u"cvn3_enu.lrl");
@@ -112,8 +113,12 @@ int LoadMessageText(win32::HMODULE catalog, win32::UINT id, char16_t* buffer) {
     }
 }
 
-win32::HMODULE CatalogHandle() { return g_catalog; }
+win32::HMODULE CatalogHandle() {
+    return g_catalog;
+}
 
-void SetCatalogHandle(win32::HMODULE catalog) { g_catalog = catalog; }
+void SetCatalogHandle(win32::HMODULE catalog) {
+    g_catalog = catalog;
+}
 
 }  // namespace cvn

@@ -15,15 +15,21 @@ win32::crt::Stream& StreamOf(Channel channel) {
 
 }  // namespace
 
-void PrintText(std::u16string_view text, Channel channel) { StreamOf(channel).WriteText(text); }
+void PrintText(std::u16string_view text, Channel channel) {
+    StreamOf(channel).WriteText(text);
+}
 
-void PrintAnsiText(std::string_view text, Channel channel) { StreamOf(channel).WriteAnsiText(text); }
+void PrintAnsiText(std::string_view text, Channel channel) {
+    StreamOf(channel).WriteAnsiText(text);
+}
 
 void PrintFormat(std::u16string_view format, win32::FormatArgs args, Channel channel) {
     std::optional<std::u16string> text = win32::FormatWide(format, args);
     PrintText(text ? std::u16string_view(*text) : format, channel);
 }
 
-bool FlushOutput() { return win32::crt::Stream::Out().Flush(); }
+bool FlushOutput() {
+    return win32::crt::Stream::Out().Flush();
+}
 
 }  // namespace cvn

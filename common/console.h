@@ -18,7 +18,8 @@ void PrintAnsiText(std::string_view text, Channel channel = Channel::Output);
 // wprintf(format, ...). A format whose conversions do not match the
 // arguments is printed as it stands instead: formats may come from a catalog
 // that a translator wrote, and a tool must never fail on one.
-void PrintFormat(std::u16string_view format, win32::FormatArgs args, Channel channel = Channel::Output);
+void PrintFormat(std::u16string_view format, win32::FormatArgs args,
+                 Channel channel = Channel::Output);
 
 // Flushes standard output; false when it could not be written.
 bool FlushOutput();

@@ -52,7 +52,9 @@ win32::BOOL CvnFindNextFile(win32::HANDLE search, FindRecord* record) {
     }
 }
 
-win32::BOOL CvnFindClose(win32::HANDLE search) { return win32::FindClose(search); }
+win32::BOOL CvnFindClose(win32::HANDLE search) {
+    return win32::FindClose(search);
+}
 
 win32::DWORD CvnGetFullPathName(std::u16string_view name, win32::DWORD length, char16_t* buffer,
                                 char16_t** file_part) {
@@ -67,13 +69,25 @@ win32::DWORD CvnGetFullPathName(std::u16string_view name, win32::DWORD length, c
             if (!ToAnsiName(name, narrow_name)) {
                 return 0;
             }
-            win32::DWORD count = win32::GetFullPathNameA(narrow_name, kNameBufferSize, full, &narrow_file_part);
+            win32::DWORD count =
+                win32::GetFullPathNameA(narrow_name, kNameBufferSize, full, &narrow_file_part);
             if (count == 0 || count >= kNameBufferSize) {
                 return count;
             }
+            // A buffer too small for the converted path gets the size needed,
+            // as from the wide call; converting into it would fail half-way,
+            // and a caller that only asks for the size passes no buffer.
+            int needed = FromAnsiText(full, nullptr, 0);
+            if (needed == 0) {
+                return 0;
+            }
+            if (static_cast<win32::DWORD>(needed) > length) {
+                return static_cast<win32::DWORD>(needed);
+            }
             // The directory part and the file part are converted one after
             // the other, so the file part's start in the wide buffer is known.
-            std::string directory(full, narrow_file_part != nullptr ? narrow_file_part : full + count);
+            std::string directory(full,
+                                  narrow_file_part != nullptr ? narrow_file_part : full + count);
             int stored = FromAnsiText(directory.c_str(), buffer, static_cast<int>(length));
             if (stored == 0) {
                 return 0;

@@ -14,7 +14,8 @@ namespace cvn {
 namespace {
 
 constexpr win32::DWORD kUserDefaultLanguage = 0x0400;
-constexpr std::u16string_view kNoticeLine = u"Copyright (C) 1995-1997 Corvane. All rights reserved.";
+constexpr std::u16string_view kNoticeLine =
+    u"Copyright (C) 1995-1997 Corvane. All rights reserved.";
 
 }  // namespace
 
@@ -41,7 +42,8 @@ void PrintMessageFormat(win32::UINT id, win32::FormatArgs args) {
 }
 
 void PrintSystemMessage(win32::DWORD code, Channel channel) {
-    constexpr win32::DWORD kFlags = win32::FORMAT_MESSAGE_FROM_SYSTEM | win32::FORMAT_MESSAGE_ALLOCATE_BUFFER;
+    constexpr win32::DWORD kFlags =
+        win32::FORMAT_MESSAGE_FROM_SYSTEM | win32::FORMAT_MESSAGE_ALLOCATE_BUFFER;
     switch (GetPlatformKind()) {
         case PLATFORM_NT: {
             char16_t* text = nullptr;

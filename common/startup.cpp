@@ -17,7 +17,8 @@ std::u16string CatalogText(win32::UINT id) {
     return std::u16string(text, static_cast<size_t>(count));
 }
 
-std::optional<ToolStart> StartTool(int argc, char** argv, std::initializer_list<win32::UINT> keyword_ids) {
+std::optional<ToolStart> StartTool(int argc, char** argv,
+                                   std::initializer_list<win32::UINT> keyword_ids) {
     int kind = GetPlatformKind();
     if (kind != PLATFORM_WIN95 && kind != PLATFORM_NT) {
         // No catalog is loaded yet, so this prints nothing; the tool ends quietly.

@@ -20,7 +20,8 @@ struct ToolStart {
 // Runs the start-up steps. Nullopt means the tool must end now with exit
 // status 0: the platform is not served (nothing is printed), or no message
 // library could be loaded (its name and the system's reason are printed).
-std::optional<ToolStart> StartTool(int argc, char** argv, std::initializer_list<win32::UINT> keyword_ids);
+std::optional<ToolStart> StartTool(int argc, char** argv,
+                                   std::initializer_list<win32::UINT> keyword_ids);
 
 // Releases the catalog and flushes standard output; returns `exit_status`.
 int EndTool(int exit_status);

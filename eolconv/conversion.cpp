@@ -12,11 +12,17 @@ StandardOutput::StandardOutput() {
     win32::crt::Stream::Out().SetTranslation(win32::crt::Translation::Binary);
 }
 
-bool StandardOutput::Write(const char* data, size_t size) { return win32::crt::Stream::Out().Write(data, size); }
+bool StandardOutput::Write(const char* data, size_t size) {
+    return win32::crt::Stream::Out().Write(data, size);
+}
 
-bool StandardOutput::Finish() { return win32::crt::Stream::Out().Flush(); }
+bool StandardOutput::Finish() {
+    return win32::crt::Stream::Out().Flush();
+}
 
-win32::DWORD StandardOutput::error() const { return win32::crt::Stream::Out().error(); }
+win32::DWORD StandardOutput::error() const {
+    return win32::crt::Stream::Out().error();
+}
 
 ConversionOutcome Convert(win32::crt::Stream& input, Output& output) {
     std::vector<char> chunk(kChunkSize);

@@ -35,7 +35,8 @@ public:
 // may be the same file, and a failure leaves the old file as it was.
 class FileOutput : public Output {
 public:
-    explicit FileOutput(std::unique_ptr<win32::AtomicFileWriter> writer) : writer_(std::move(writer)) {}
+    explicit FileOutput(std::unique_ptr<win32::AtomicFileWriter> writer)
+        : writer_(std::move(writer)) {}
     bool Write(const char* data, size_t size) override { return writer_->Write(data, size); }
     bool Finish() override { return writer_->Commit(); }
     win32::DWORD error() const override { return writer_->error(); }

@@ -8,12 +8,12 @@ enum ExitStatus : int {
     kExitUsage = 1,
     kExitBanner = 2,
     kExitBadOption = 3,
-    kExitFileNotOpened = 4,     // the one input file of "eolconv name"
+    kExitFileNotOpened = 4,  // the one input file of "eolconv name"
     kExitTooManyArguments = 5,
-    kExitInputNotOpened = 6,    // "eolconv input output"
+    kExitInputNotOpened = 6,  // "eolconv input output"
     kExitOutputNotOpened = 7,
     kExitConverted = 8,
-    kExitWriteFailed = 9,       // disk full, closed pipe: the output is not replaced
+    kExitWriteFailed = 9,  // disk full, closed pipe: the output is not replaced
     kExitReadFailed = 10,
 };
 

@@ -1,3 +1,5 @@
 #include "eolconv/eolconv.h"
 
-int main(int argc, char** argv) { return eolconv::Run(argc, argv); }
+int main(int argc, char** argv) {
+    return eolconv::Run(argc, argv);
+}

@@ -25,9 +25,12 @@ struct Failure {
 };
 
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -50,10 +53,18 @@ std::u16string Unescape(const std::string& text) {
         char kind = text[pos + 1];
         pos += 2;
         switch (kind) {
-            case 'n': out.push_back(u'\n'); break;
-            case 'r': out.push_back(u'\r'); break;
-            case 't': out.push_back(u'\t'); break;
-            case '\\': out.push_back(u'\\'); break;
+            case 'n':
+                out.push_back(u'\n');
+                break;
+            case 'r':
+                out.push_back(u'\r');
+                break;
+            case 't':
+                out.push_back(u'\t');
+                break;
+            case '\\':
+                out.push_back(u'\\');
+                break;
             case 'u': {
                 char32_t value = 0;
                 for (int i = 0; i < 4; ++i, ++pos) {

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -80,26 +79,32 @@ void ReleaseCleanupSlot(int slot) {
     }
 }
 
-// The file that will be replaced: the target itself, or the file a symbolic
-// link at the target names.
-std::string ResolveTarget(const std::string& path) {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string resolved = real;
-            std::free(real);
-            return resolved;
-        }
-    }
-    return path;
-}
-
 std::string DirectoryOf(const std::string& path) {
     size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file that will be replaced: the target itself, or the file that a
+// symbolic link at the target names, even one that does not exist yet.
+std::string ResolveTarget(std::string path) {
+    constexpr int kMaxLinks = 40;  // the host's own limit on a chain of links
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat info;
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return path;
+        }
+        std::string link(PATH_MAX, '\0');
+        ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
+        if (length <= 0 || static_cast<size_t>(length) >= link.size()) {
+            return path;
+        }
+        link.resize(static_cast<size_t>(length));
+        path = link[0] == '/' ? link : DirectoryOf(path) + "/" + link;
+    }
+    return path;
 }
 
 std::string FileOf(const std::string& path) {
@@ -157,7 +162,8 @@ std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Create(std::u16string_view n
     return CreateForHostPath(*path);
 }
 
-std::unique_ptr<AtomicFileWriter> AtomicFileWriter::CreateForHostPath(const std::string& host_path) {
+std::unique_ptr<AtomicFileWriter> AtomicFileWriter::CreateForHostPath(
+    const std::string& host_path) {
     if (host_path.empty() || host_path.back() == '/') {
         SetLastError(ERROR_INVALID_NAME);
         return nullptr;
@@ -227,11 +233,13 @@ bool AtomicFileWriter::Commit() {
     if (!FlushBuffer()) {
         return false;
     }
-    if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
-        fd_ = -1;
-        return Fail(errno);
-    }
+    const bool synced = ::fsync(fd_) == 0;
+    const int sync_error = errno;
+    const bool closed = ::close(fd_) == 0;
     fd_ = -1;
+    if (!synced || !closed) {
+        return Fail(synced ? errno : sync_error);
+    }
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
         return Fail(errno);
     }

@@ -1,6 +1,7 @@
 #include "platform/crt_stdio.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,11 +24,27 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 constexpr char kCtrlZ = 0x1A;
 
+// The mode is one of r, w or a, then at most one '+' and at most one of b
+// or t, in any order; anything else is refused, as the runtime does.
 std::optional<int> OpenFlags(std::u16string_view mode) {
     if (mode.empty()) {
         return std::nullopt;
     }
-    const bool update = mode.find(u'+') != std::u16string_view::npos;
+    int plus = 0;
+    int translation = 0;
+    for (char16_t c : mode.substr(1)) {
+        if (c == u'+') {
+            ++plus;
+        } else if (c == u'b' || c == u't') {
+            ++translation;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (plus > 1 || translation > 1) {
+        return std::nullopt;
+    }
+    const bool update = plus == 1;
     switch (mode[0]) {
         case u'r':
             return update ? O_RDWR : O_RDONLY;
@@ -79,6 +96,13 @@ std::unique_ptr<Stream> Stream::Open(std::u16string_view name, std::u16string_vi
     int fd = ::open(path->c_str(), *flags | O_CLOEXEC, 0666);
     if (fd < 0) {
         SetLastErrorFromErrno();
+        return nullptr;
+    }
+    // The runtime opens files, not directories.
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
     std::unique_ptr<Stream> stream(new Stream(fd, true, (*flags & O_ACCMODE) != O_RDONLY, false));

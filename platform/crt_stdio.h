@@ -24,7 +24,8 @@ enum class Translation { Text, Binary };
 class Stream {
 public:
     // _wfopen: mode "r", "w" or "a", optionally "+" and "b" or "t" (text is
-    // the default). Returns null with the last error set on failure.
+    // the default). Returns null with the last error set on failure; a
+    // directory gives ERROR_ACCESS_DENIED.
     static std::unique_ptr<Stream> Open(std::u16string_view name, std::u16string_view mode);
 
     static Stream& In();
@@ -71,10 +72,10 @@ private:
     Translation translation_ = Translation::Text;
     bool at_end_ = false;
     DWORD error_ = 0;
-    std::string in_;        // raw bytes read and not yet handed out
+    std::string in_;  // raw bytes read and not yet handed out
     size_t in_pos_ = 0;
     bool in_exhausted_ = false;
-    std::string out_;       // bytes written and not yet flushed
+    std::string out_;  // bytes written and not yet flushed
 };
 
 }  // namespace win32::crt

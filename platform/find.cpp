@@ -57,7 +57,8 @@ Search* Lookup(HANDLE handle) {
 
 // Reads the names of a host directory, "." and ".." first, then the others in
 // listing order.
-std::optional<std::vector<std::u16string>> ListDirectory(const std::string& directory, bool is_root) {
+std::optional<std::vector<std::u16string>> ListDirectory(const std::string& directory,
+                                                         bool is_root) {
     DIR* dir = ::opendir(directory.c_str());
     if (dir == nullptr) {
         SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(errno));
@@ -71,8 +72,9 @@ std::optional<std::vector<std::u16string>> ListDirectory(const std::string& dire
         }
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end(),
-              [](const std::u16string& a, const std::u16string& b) { return CompareFileNames(a, b) < 0; });
+    std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+        return CompareFileNames(a, b) < 0;
+    });
     if (!is_root) {
         names.insert(names.begin(), {u".", u".."});
     }
@@ -131,7 +133,8 @@ void FillCommon(const FoundFile& file, FindData* data) {
     data->ftCreationTime = FileTimeOf(file.info.st_ctim);
     data->ftLastAccessTime = FileTimeOf(file.info.st_atim);
     data->ftLastWriteTime = FileTimeOf(file.info.st_mtim);
-    const auto size = S_ISDIR(file.info.st_mode) ? 0 : static_cast<std::uint64_t>(file.info.st_size);
+    const auto size =
+        S_ISDIR(file.info.st_mode) ? 0 : static_cast<std::uint64_t>(file.info.st_size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(size);
     data->dwReserved0 = 0;
@@ -203,9 +206,13 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data) {
     return First(AnsiToWide(pattern), data);
 }
 
-BOOL FindNextFileW(HANDLE search, WIN32_FIND_DATAW* data) { return Next(search, data); }
+BOOL FindNextFileW(HANDLE search, WIN32_FIND_DATAW* data) {
+    return Next(search, data);
+}
 
-BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data) { return Next(search, data); }
+BOOL FindNextFileA(HANDLE search, WIN32_FIND_DATAA* data) {
+    return Next(search, data);
+}
 
 BOOL FindClose(HANDLE handle) {
     std::lock_guard lock(g_searches_lock);

@@ -45,12 +45,16 @@ int BitsOf(Length length) {
     }
 }
 
+// No field is wider or more precise than this; a format asking for more is a
+// mistake, and honouring it would build a string of gigabytes.
+constexpr int kMaxField = 100000;
+
 template <typename Char>
 bool ParseNumber(std::basic_string_view<Char> format, size_t* pos, int* value) {
     int number = 0;
     bool any = false;
     while (*pos < format.size() && format[*pos] >= '0' && format[*pos] <= '9') {
-        if (number > 100000) {
+        if (number > kMaxField) {
             return false;  // no field is that wide
         }
         number = number * 10 + (format[(*pos)++] - '0');
@@ -64,6 +68,13 @@ bool ParseNumber(std::basic_string_view<Char> format, size_t* pos, int* value) {
 bool TakeStar(ArgCursor& args, int* value) {
     const FormatArg* arg = args.Next();
     if (arg == nullptr || !arg->is_integer()) {
+        return false;
+    }
+    // Checked before narrowing: a negative width is negated later, which must
+    // not overflow, and an unsigned argument must not turn into a small one.
+    if (arg->kind() == FormatArg::Kind::Unsigned
+            ? arg->as_unsigned() > kMaxField
+            : (arg->as_signed() < -kMaxField || arg->as_signed() > kMaxField)) {
         return false;
     }
     *value = static_cast<int>(arg->as_signed());
@@ -186,9 +197,12 @@ std::optional<std::string> FormatInteger(const Spec& spec, const FormatArg& arg)
     const bool is_signed = spec.conversion == 'd' || spec.conversion == 'i';
     if (is_signed) {
         std::int64_t value = arg.as_signed();
-        if (bits == 8) value = static_cast<std::int8_t>(value);
-        if (bits == 16) value = static_cast<std::int16_t>(value);
-        if (bits == 32) value = static_cast<std::int32_t>(value);
+        if (bits == 8)
+            value = static_cast<std::int8_t>(value);
+        if (bits == 16)
+            value = static_cast<std::int16_t>(value);
+        if (bits == 32)
+            value = static_cast<std::int32_t>(value);
         return CFormat(CSpec(spec, "ll", spec.conversion), static_cast<long long>(value));
     }
     std::uint64_t value = arg.as_unsigned();
@@ -278,7 +292,8 @@ std::basic_string<Char> Widen(const std::string& ascii) {
 }
 
 template <typename Char>
-std::optional<std::basic_string<Char>> Format(std::basic_string_view<Char> format, FormatArgs list) {
+std::optional<std::basic_string<Char>> Format(std::basic_string_view<Char> format,
+                                              FormatArgs list) {
     constexpr bool kWideFormat = sizeof(Char) == 2;
     std::basic_string<Char> out;
     ArgCursor args(list.begin(), list.end());
@@ -302,22 +317,39 @@ std::optional<std::basic_string<Char>> Format(std::basic_string_view<Char> forma
         }
         std::optional<std::string> ascii;
         switch (spec.conversion) {
-            case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
+            case 'd':
+            case 'i':
+            case 'u':
+            case 'o':
+            case 'x':
+            case 'X':
                 ascii = FormatInteger(spec, *arg);
                 break;
-            case 'e': case 'E': case 'f': case 'g': case 'G': case 'a': case 'A':
+            case 'e':
+            case 'E':
+            case 'f':
+            case 'g':
+            case 'G':
+            case 'a':
+            case 'A':
                 ascii = FormatReal(spec, *arg);
                 break;
             case 'p':
                 ascii = FormatPointer(spec, *arg);
                 break;
-            case 's': case 'S': case 'c': case 'C': {
+            case 's':
+            case 'S':
+            case 'c':
+            case 'C': {
                 const bool upper = spec.conversion == 'S' || spec.conversion == 'C';
                 bool wide_arg = kWideFormat != upper;
-                if (spec.length == Length::Short) wide_arg = false;
-                if (spec.length == Length::Long || spec.length == Length::Wide) wide_arg = true;
+                if (spec.length == Length::Short)
+                    wide_arg = false;
+                if (spec.length == Length::Long || spec.length == Length::Wide)
+                    wide_arg = true;
                 const bool is_char = spec.conversion == 'c' || spec.conversion == 'C';
-                std::optional<std::basic_string<Char>> text = TextOf<Char>(spec, *arg, wide_arg, is_char);
+                std::optional<std::basic_string<Char>> text =
+                    TextOf<Char>(spec, *arg, wide_arg, is_char);
                 if (!text) {
                     return std::nullopt;
                 }

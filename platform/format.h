@@ -27,8 +27,7 @@ public:
     enum class Kind { Signed, Unsigned, WideText, NarrowText, Real, Pointer };
 
     template <typename T>
-        requires std::is_integral_v<T>
-    FormatArg(T value) {  // NOLINT(google-explicit-constructor)
+    requires std::is_integral_v<T> FormatArg(T value) {  // NOLINT(google-explicit-constructor)
         if constexpr (std::is_signed_v<T>) {
             kind_ = Kind::Signed;
             signed_ = value;

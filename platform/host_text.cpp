@@ -9,7 +9,9 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
 
-bool IsEscapedByte(char32_t ch) { return ch >= 0xDC80 && ch <= 0xDCFF; }
+bool IsEscapedByte(char32_t ch) {
+    return ch >= 0xDC80 && ch <= 0xDCFF;
+}
 
 template <typename OnLoneSurrogate>
 std::string EncodeWide(std::u16string_view text, OnLoneSurrogate on_lone) {
@@ -35,7 +37,8 @@ std::u16string HostToWide(std::string_view host_text) {
         char32_t ch;
         size_t length = utf8::Decode(host_text, pos, &ch);
         if (length == 0) {
-            out.push_back(static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(host_text[pos])));
+            out.push_back(
+                static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(host_text[pos])));
             ++pos;
             continue;
         }

@@ -115,9 +115,13 @@ int CopyLocaleText(const char* text, Char* data, int size) {
 
 }  // namespace
 
-LCID GetUserDefaultLCID() { return LcidFromPosix(PosixLocaleName()); }
+LCID GetUserDefaultLCID() {
+    return LcidFromPosix(PosixLocaleName());
+}
 
-LANGID GetUserDefaultLangID() { return static_cast<LANGID>(GetUserDefaultLCID() & 0xFFFF); }
+LANGID GetUserDefaultLangID() {
+    return static_cast<LANGID>(GetUserDefaultLCID() & 0xFFFF);
+}
 
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size) {
     const char* text = LocaleText(locale, type);

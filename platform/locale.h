@@ -24,8 +24,8 @@ LANGID GetUserDefaultLangID();
 
 // Results count characters (narrow: bytes) including the terminator. A size
 // of 0 asks for the size needed; a short buffer fails with
-// ERROR_INSUFFICIENT_BUFFER, an unknown locale or type with
-// ERROR_INVALID_PARAMETER.
+// ERROR_INSUFFICIENT_BUFFER, an unknown locale with ERROR_INVALID_PARAMETER,
+// an unknown type with ERROR_INVALID_FLAGS, as the platform does.
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size);
 int GetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size);
 

@@ -1,11 +1,14 @@
 #include "platform/paths.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
+#include "platform/case_fold.h"
 #include "platform/codepage.h"
 #include "platform/errors.h"
 #include "platform/host_text.h"
@@ -20,9 +23,15 @@ struct DriveMapping {
     std::string root;  // host directory, without a trailing '/' except "/"
 };
 
-char16_t UpperLetter(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
-bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+char16_t UpperLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? c - 32 : c;
+}
+bool IsLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool IsSeparator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
 
 std::vector<DriveMapping> DriveTable() {
     const char* value = std::getenv("CVN_DRIVES");
@@ -94,8 +103,9 @@ SplitPath CurrentDirectory() {
     const DriveMapping* best = nullptr;
     std::vector<DriveMapping> drives = DriveTable();
     for (const DriveMapping& drive : drives) {
-        bool inside = drive.root == "/" || cwd == drive.root ||
-                      (cwd.compare(0, drive.root.size(), drive.root) == 0 && cwd[drive.root.size()] == '/');
+        bool inside =
+            drive.root == "/" || cwd == drive.root ||
+            (cwd.compare(0, drive.root.size(), drive.root) == 0 && cwd[drive.root.size()] == '/');
         if (inside && (best == nullptr || drive.root.size() > best->root.size())) {
             best = &drive;
         }
@@ -164,6 +174,30 @@ std::u16string Join(const SplitPath& path) {
         full += u'\\';
     }
     return full;
+}
+
+// The host name of one component under `directory`: the name as written
+// when it exists, else the entry whose name equals it without regard to case
+// (Windows names are case-insensitive), else the name as written.
+std::string HostComponent(const std::string& directory, std::u16string_view component) {
+    std::string written = WideToHost(component);
+    struct stat info;
+    if (::lstat((directory + "/" + written).c_str(), &info) == 0) {
+        return written;
+    }
+    DIR* dir = ::opendir(directory.empty() ? "/" : directory.c_str());
+    if (dir == nullptr) {
+        return written;
+    }
+    std::string found = written;
+    while (dirent* entry = ::readdir(dir)) {
+        if (FileNamesEqual(HostToWide(entry->d_name), component)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
 }
 
 }  // namespace
@@ -244,8 +278,9 @@ std::optional<std::string> HostPathOf(std::u16string_view name) {
         return std::nullopt;
     }
     for (const std::u16string& part : path->components) {
+        std::string component = HostComponent(host, part);
         host += '/';
-        host += WideToHost(part);
+        host += component;
     }
     if (path->components.empty() || path->trailing_separator) {
         host += '/';

@@ -8,6 +8,8 @@
 // The current directory is the host's; its Windows form is the drive whose
 // root holds it, the longest root winning. Drive-relative names ("D:x") are
 // taken from the drive's root unless the current directory is on that drive.
+// Names compare without regard to case: a component that does not exist as
+// written on the host is matched against the directory's entries.
 #pragma once
 
 #include <optional>

@@ -18,7 +18,8 @@ const ResourceString* FindString(HINSTANCE module, UINT id) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
     }
-    auto* table = static_cast<const ResourceStringTable*>(GetModuleDataExport(module, kStringTableExport));
+    auto* table =
+        static_cast<const ResourceStringTable*>(GetModuleDataExport(module, kStringTableExport));
     if (table == nullptr || table->version != kStringTableVersion) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;

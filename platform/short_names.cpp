@@ -36,7 +36,8 @@ bool IsValidShortName(std::u16string_view name) {
     }
     size_t dot = name.find(u'.');
     std::u16string_view base = name.substr(0, dot);
-    std::u16string_view extension = dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot + 1);
+    std::u16string_view extension =
+        dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot + 1);
     if (base.empty() || base.size() > 8 || extension.size() > 3 ||
         (dot != std::u16string_view::npos && extension.empty())) {
         return false;
@@ -61,8 +62,10 @@ std::vector<std::u16string> MakeShortNames(const std::vector<std::u16string>& na
         }
         size_t dot = name.rfind(u'.');
         bool has_extension = dot != std::u16string::npos && dot > 0;
-        std::u16string stem = Cleaned(has_extension ? std::u16string_view(name).substr(0, dot) : name);
-        std::u16string extension = has_extension ? Cleaned(std::u16string_view(name).substr(dot + 1)) : u"";
+        std::u16string stem =
+            Cleaned(has_extension ? std::u16string_view(name).substr(0, dot) : name);
+        std::u16string extension =
+            has_extension ? Cleaned(std::u16string_view(name).substr(dot + 1)) : u"";
         if (stem.empty()) {
             stem = u"_";
         }

@@ -47,8 +47,14 @@ struct FILETIME {
     DWORD dwHighDateTime;
 };
 
-inline constexpr WORD MakeLangId(WORD primary, WORD sub) { return static_cast<WORD>((sub << 10) | primary); }
-inline constexpr WORD PrimaryLangId(LANGID id) { return static_cast<WORD>(id & 0x3FF); }
-inline constexpr WORD SubLangId(LANGID id) { return static_cast<WORD>(id >> 10); }
+inline constexpr WORD MakeLangId(WORD primary, WORD sub) {
+    return static_cast<WORD>((sub << 10) | primary);
+}
+inline constexpr WORD PrimaryLangId(LANGID id) {
+    return static_cast<WORD>(id & 0x3FF);
+}
+inline constexpr WORD SubLangId(LANGID id) {
+    return static_cast<WORD>(id >> 10);
+}
 
 }  // namespace win32

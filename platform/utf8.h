@@ -21,6 +21,8 @@ void AppendUtf16(std::u16string& out, char32_t code_point);
 // as itself.
 char32_t NextFromUtf16(std::u16string_view text, std::size_t* pos);
 
-inline bool IsSurrogate(char32_t ch) { return ch >= 0xD800 && ch <= 0xDFFF; }
+inline bool IsSurrogate(char32_t ch) {
+    return ch >= 0xD800 && ch <= 0xDFFF;
+}
 
 }  // namespace win32::utf8

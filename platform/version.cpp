@@ -1,8 +1,8 @@
 #include "platform/version.h"
 
+#include <strings.h>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "platform/errors.h"
 #include "platform/last_error.h"

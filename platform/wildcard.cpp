@@ -12,6 +12,12 @@ bool MatchesFilePattern(std::u16string_view pattern, std::u16string_view name) {
     if (pattern == u"*.*") {
         pattern = u"*";
     }
+    // A final '.' in the pattern stands for "no extension": "*." matches the
+    // names without a dot, and "readme." matches "readme".
+    if (pattern.size() > 1 && pattern.back() == u'.' &&
+        name.find(u'.') == std::u16string_view::npos) {
+        pattern.remove_suffix(1);
+    }
     // Greedy match with one back-tracking point: the last '*' seen.
     size_t p = 0;
     size_t n = 0;

@@ -73,7 +73,8 @@ TEST_P(Conversion, StandardInputToStandardOutput) {
         ProcessResult result = RunEolconv({}, options);
         EXPECT_EQ(result.exit_status, 8) << c.name;
         EXPECT_EQ(result.out, c.output) << c.name;  // the note stays off the data
-        EXPECT_EQ(result.err, "Converting standard input to standard output; end the input with Ctrl-D.\n")
+        EXPECT_EQ(result.err,
+                  "Converting standard input to standard output; end the input with Ctrl-D.\n")
             << c.name;
     }
 }
@@ -97,7 +98,8 @@ TEST(EolconvStreaming, SeveralMegabytesConvertExactly) {
     std::string input;
     std::string expected;
     for (size_t line = 0; input.size() < (6u << 20); ++line) {
-        std::string text(line % 97 + (line % 5 == 0 ? 4000 : 0), static_cast<char>('a' + line % 26));
+        std::string text(line % 97 + (line % 5 == 0 ? 4000 : 0),
+                         static_cast<char>('a' + line % 26));
         if (line % 7 == 3) {
             input += text + "\r";  // a lone carriage return mid-line
             expected += text + "\r";
@@ -113,7 +115,8 @@ TEST(EolconvStreaming, SeveralMegabytesConvertExactly) {
         input = doubled;
         expected.clear();
         for (size_t i = 0; i < input.size(); ++i) {
-            if (input[i] == '\r' && i + 1 < input.size() && input[i + 1] == '\n') continue;
+            if (input[i] == '\r' && i + 1 < input.size() && input[i + 1] == '\n')
+                continue;
             expected += input[i];
         }
     }
@@ -129,12 +132,9 @@ TEST(EolconvTexts, UsageBannerAndBadOptionMatchTheirGoldenTexts) {
         std::string golden;
         int exit_status;
     } cases[] = {
-        {{"-?"}, "usage.enu.txt", 1},
-        {{"/?"}, "usage.enu.txt", 1},
-        {{"a", "b", "c"}, "usage.enu.txt", 5},
-        {{"-v"}, "banner.enu.txt", 2},
-        {{"/VERSION"}, "banner.enu.txt", 2},
-        {{"-x"}, "bad_option.enu.txt", 3},
+        {{"-?"}, "usage.enu.txt", 1},          {{"/?"}, "usage.enu.txt", 1},
+        {{"a", "b", "c"}, "usage.enu.txt", 5}, {{"-v"}, "banner.enu.txt", 2},
+        {{"/VERSION"}, "banner.enu.txt", 2},   {{"-x"}, "bad_option.enu.txt", 3},
     };
     for (const char* platform : {"nt", "95"}) {
         for (const Case& c : cases) {
@@ -142,7 +142,8 @@ TEST(EolconvTexts, UsageBannerAndBadOptionMatchTheirGoldenTexts) {
             options.environment["CVN_PLATFORM"] = platform;
             ProcessResult result = RunEolconv(c.arguments, options);
             EXPECT_EQ(result.exit_status, c.exit_status) << c.arguments[0] << " on " << platform;
-            EXPECT_EQ(result.out, ReadFile(kExpectedDir + c.golden)) << c.arguments[0] << " on " << platform;
+            EXPECT_EQ(result.out, ReadFile(kExpectedDir + c.golden))
+                << c.arguments[0] << " on " << platform;
         }
     }
 }
@@ -181,7 +182,8 @@ TEST(EolconvFailures, FilesThatCannotBeOpened) {
     for (const Case& c : cases) {
         ProcessResult result = RunEolconv(c.arguments);
         EXPECT_EQ(result.exit_status, c.exit_status) << c.shown_name;
-        EXPECT_EQ(result.out, "\n  " + c.shown_name + " - The file cannot be opened.\r\n") << c.shown_name;
+        EXPECT_EQ(result.out, "\n  " + c.shown_name + " - The file cannot be opened.\r\n")
+            << c.shown_name;
     }
     EXPECT_FALSE(cvn_test::FileExists(dir / "out.txt"));
 }
@@ -196,18 +198,28 @@ TEST(EolconvFailures, SameFileAsInputAndOutputIsConvertedInPlace) {
     struct stat info;
     ASSERT_EQ(::stat((dir / "f.txt").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no leftovers
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
+              1);  // no leftovers
 }
 
 TEST(EolconvFailures, ReadErrorLeavesTheOutputAlone) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "adir");
     WriteFile(dir / "out.txt", "old contents");
-    ProcessResult result = RunEolconv({dir / "adir", dir / "out.txt"});
+    // The program's own memory file opens, and reading it at offset 0 fails.
+    ProcessResult result = RunEolconv({"/proc/self/mem", dir / "out.txt"});
     EXPECT_EQ(result.exit_status, 10);
-    EXPECT_EQ(result.err, "\n  " + (dir / "adir") + " - Access was denied.\r\n");
+    EXPECT_EQ(result.err,
+              "\n  /proc/self/mem - The request could not be performed because of an I/O device "
+              "error.\r\n");
     EXPECT_EQ(ReadFile(dir / "out.txt"), "old contents");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(EolconvFailures, DirectoryIsNotAnInputFile) {
+    TempDir dir;
+    ProcessResult result = RunEolconv({dir.path(), dir / "out.txt"});
+    EXPECT_EQ(result.exit_status, 6);
+    EXPECT_EQ(result.out, "\n  " + dir.path() + " - The file cannot be opened.\r\n");
 }
 
 TEST(EolconvFailures, WriteErrorsAreReportedWithTheirOwnStatus) {
@@ -244,7 +256,8 @@ protected:
         ::chmod((dir_ / "eolconv").c_str(), 0755);
     }
     void AddCatalog(const std::string& lang) {
-        std::filesystem::copy_file(cvn_test::BinPath("cvn3_" + lang + ".lrl"), dir_ / ("cvn3_" + lang + ".lrl"));
+        std::filesystem::copy_file(cvn_test::BinPath("cvn3_" + lang + ".lrl"),
+                                   dir_ / ("cvn3_" + lang + ".lrl"));
     }
     ProcessResult Run(const std::string& platform, const std::string& lang) {
         ProcessOptions options;

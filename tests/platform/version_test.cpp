@@ -15,9 +15,9 @@ TEST(GetVersionExA, ReportsThePlatformTheSwitchSelects) {
         const char* value;
         win32::DWORD platform_id;
     } cases[] = {
-        {nullptr, win32::VER_PLATFORM_WIN32_NT}, {"nt", win32::VER_PLATFORM_WIN32_NT},
+        {nullptr, win32::VER_PLATFORM_WIN32_NT},   {"nt", win32::VER_PLATFORM_WIN32_NT},
         {"95", win32::VER_PLATFORM_WIN32_WINDOWS}, {"win32s", win32::VER_PLATFORM_WIN32s},
-        {"other", win32::VER_PLATFORM_OTHER},    {"bogus", win32::VER_PLATFORM_OTHER},
+        {"other", win32::VER_PLATFORM_OTHER},      {"bogus", win32::VER_PLATFORM_OTHER},
     };
     for (const Case& c : cases) {
         ScopedEnv env("CVN_PLATFORM", c.value ? std::optional<std::string>(c.value) : std::nullopt);

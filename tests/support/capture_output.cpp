@@ -30,7 +30,9 @@ CaptureOutput::CaptureOutput() {
     err_path_ = RedirectToTemporary(STDERR_FILENO, &saved_err_);
 }
 
-CaptureOutput::~CaptureOutput() { Finish(); }
+CaptureOutput::~CaptureOutput() {
+    Finish();
+}
 
 void CaptureOutput::Finish() {
     if (finished_) {

@@ -46,18 +46,25 @@ void Pump(int in_fd, const std::string& input, int out_fd, int err_fd, ProcessRe
     while (out_fd >= 0 || err_fd >= 0) {
         pollfd fds[3];
         int count = 0;
-        if (in_fd >= 0) fds[count++] = {in_fd, POLLOUT, 0};
-        if (out_fd >= 0) fds[count++] = {out_fd, POLLIN, 0};
-        if (err_fd >= 0) fds[count++] = {err_fd, POLLIN, 0};
+        if (in_fd >= 0)
+            fds[count++] = {in_fd, POLLOUT, 0};
+        if (out_fd >= 0)
+            fds[count++] = {out_fd, POLLIN, 0};
+        if (err_fd >= 0)
+            fds[count++] = {err_fd, POLLIN, 0};
         if (::poll(fds, static_cast<nfds_t>(count), -1) < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw std::runtime_error("poll failed");
         }
         for (int i = 0; i < count; ++i) {
-            if (fds[i].revents == 0) continue;
+            if (fds[i].revents == 0)
+                continue;
             if (fds[i].fd == in_fd) {
-                ssize_t n = ::write(in_fd, input.data() + written, std::min<size_t>(input.size() - written, 65536));
-                if (n > 0) written += static_cast<size_t>(n);
+                ssize_t n = ::write(in_fd, input.data() + written,
+                                    std::min<size_t>(input.size() - written, 65536));
+                if (n > 0)
+                    written += static_cast<size_t>(n);
                 if (n < 0 || written == input.size()) {
                     ::close(in_fd);
                     in_fd = -1;
@@ -75,17 +82,21 @@ void Pump(int in_fd, const std::string& input, int out_fd, int err_fd, ProcessRe
             }
         }
     }
-    if (in_fd >= 0) ::close(in_fd);
+    if (in_fd >= 0)
+        ::close(in_fd);
 }
 
 }  // namespace
 
-std::string BinPath(const std::string& name) { return std::string(CVN_BIN_DIR) + "/" + name; }
+std::string BinPath(const std::string& name) {
+    return std::string(CVN_BIN_DIR) + "/" + name;
+}
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options) {
     int in_pipe[2], out_pipe[2], err_pipe[2];
-    if (::pipe2(in_pipe, O_CLOEXEC) || ::pipe2(out_pipe, O_CLOEXEC) || ::pipe2(err_pipe, O_CLOEXEC)) {
+    if (::pipe2(in_pipe, O_CLOEXEC) || ::pipe2(out_pipe, O_CLOEXEC) ||
+        ::pipe2(err_pipe, O_CLOEXEC)) {
         throw std::runtime_error("pipe failed");
     }
     posix_spawn_file_actions_t actions;
@@ -107,12 +118,14 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     std::vector<std::string> env = CleanEnvironment(options);
     std::vector<char*> envp;
-    for (std::string& entry : env) envp.push_back(entry.data());
+    for (std::string& entry : env)
+        envp.push_back(entry.data());
     envp.push_back(nullptr);
     std::vector<std::string> args{program};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     pid_t pid;
@@ -133,7 +146,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
         out_pipe[0] = -1;
     }
     // The parent must not die of SIGPIPE while feeding a program that quit.
-    struct sigaction ignore {}, previous {};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &previous);
     Pump(in_pipe[1], options.input, out_pipe[0], err_pipe[0], result);

@@ -16,14 +16,14 @@ struct ProcessResult {
 };
 
 struct ProcessOptions {
-    std::string input;                 // written to its standard input
-    bool close_input = false;          // standard input closed instead
-    std::string working_directory;     // the test's own when empty
+    std::string input;              // written to its standard input
+    bool close_input = false;       // standard input closed instead
+    std::string working_directory;  // the test's own when empty
     // Added to (or, with nullopt, removed from) a clean environment that
     // holds PATH, HOME and LANG=C.
     std::map<std::string, std::optional<std::string>> environment;
-    bool stdout_closed_pipe = false;   // standard output is a pipe nobody reads
-    std::string stdout_path;           // standard output written to this file instead
+    bool stdout_closed_pipe = false;  // standard output is a pipe nobody reads
+    std::string stdout_path;          // standard output written to this file instead
 };
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,

@@ -11,7 +11,9 @@ namespace cvn_test {
 class ScopedEnv {
 public:
     ScopedEnv() = default;
-    ScopedEnv(const std::string& name, const std::optional<std::string>& value) { Set(name, value); }
+    ScopedEnv(const std::string& name, const std::optional<std::string>& value) {
+        Set(name, value);
+    }
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
