@@ -13,6 +13,7 @@
 
 #include "platform/errors.h"
 #include "platform/host_errors.h"
+#include "platform/host_io.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
 
@@ -193,20 +194,9 @@ bool AtomicFileWriter::Fail(int error_number) {
 }
 
 bool AtomicFileWriter::FlushBuffer() {
-    size_t done = 0;
-    while (done < buffer_.size()) {
-        ssize_t wrote = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            buffer_.clear();
-            return Fail(wrote < 0 ? errno : ENOSPC);
-        }
-        done += static_cast<size_t>(wrote);
-    }
+    int failure = WriteAll(fd_, buffer_.data(), buffer_.size());
     buffer_.clear();
-    return true;
+    return failure == 0 || Fail(failure);
 }
 
 bool AtomicFileWriter::Write(const void* data, size_t size) {

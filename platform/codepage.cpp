@@ -126,12 +126,10 @@ int Fail(DWORD code) {
 }
 
 void PutUtf16(Sink<char16_t>& sink, char32_t ch) {
-    if (ch >= 0x10000) {
-        ch -= 0x10000;
-        sink.Put(static_cast<char16_t>(0xD800 + (ch >> 10)));
-        sink.Put(static_cast<char16_t>(0xDC00 + (ch & 0x3FF)));
-    } else {
-        sink.Put(static_cast<char16_t>(ch));
+    std::u16string units;
+    utf8::AppendUtf16(units, ch);
+    for (char16_t unit : units) {
+        sink.Put(unit);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/errors.h"
 #include "platform/host_errors.h"
+#include "platform/host_io.h"
 #include "platform/host_text.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
@@ -265,19 +266,11 @@ bool Stream::WriteAnsiText(std::string_view text) {
 }
 
 bool Stream::Flush() {
-    size_t done = 0;
-    while (done < out_.size()) {
-        ssize_t wrote = ::write(fd_, out_.data() + done, out_.size() - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            out_.clear();
-            return Fail(wrote < 0 ? errno : EIO);
-        }
-        done += static_cast<size_t>(wrote);
-    }
+    int failure = out_.empty() ? 0 : WriteAll(fd_, out_.data(), out_.size());
     out_.clear();
+    if (failure != 0) {
+        return Fail(failure);
+    }
     if (error_ != 0) {
         SetLastError(error_);
         return false;
