@@ -71,7 +71,7 @@ void PrintSystemMessage(win32::DWORD code, Channel channel) {
 void PrintBanner(std::u16string_view program_name) {
     PrintFormat(u"%s - %s ", {std::u16string(program_name), std::u16string(kProductName)});
     PrintMessage(kMsgVersionWord, 0);
-    PrintFormat(u" %s\n%s", {std::u16string(kProductVersion), std::u16string(kNoticeLine)});
+    PrintFormat(u" %s\n%s\n", {std::u16string(kProductVersion), std::u16string(kNoticeLine)});
 }
 
 }  // namespace cvn

@@ -24,8 +24,8 @@ void PrintMessageFormat(win32::UINT id, win32::FormatArgs args);
 // when the system has no text for it. Code 0 prints the success text.
 void PrintSystemMessage(win32::DWORD code, Channel channel = Channel::Output);
 
-// "<program> - <product> <version word> <version>" and the notice line,
-// without a final line end.
+// "<program> - <product> <version word> <version>" and the notice line, each
+// ended by a line end.
 void PrintBanner(std::u16string_view program_name);
 
 // Product name and version shown by the banner.

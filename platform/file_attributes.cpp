@@ -14,17 +14,6 @@
 
 namespace win32 {
 
-namespace {
-
-bool ParentExists(const std::string& path) {
-    size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
-    std::string parent = slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
-    struct stat info;
-    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-}  // namespace
-
 DWORD GetFileAttributesW(LPCWSTR name) {
     if (name == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -36,11 +25,7 @@ DWORD GetFileAttributesW(LPCWSTR name) {
     }
     struct stat info;
     if (::stat(path->c_str(), &info) != 0 && ::lstat(path->c_str(), &info) != 0) {
-        if (errno == ENOENT && !ParentExists(*path)) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-        } else {
-            SetLastErrorFromErrno();
-        }
+        SetLastError(Win32ErrorForPath(errno, *path));
         return INVALID_FILE_ATTRIBUTES;
     }
     return AttributesOf(info);

@@ -1,5 +1,7 @@
 #include "platform/host_errors.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 
 #include "platform/errors.h"
@@ -62,6 +64,18 @@ DWORD Win32ErrorFromErrno(int error_number) {
         }
     }
     return ERROR_GEN_FAILURE;
+}
+
+DWORD Win32ErrorForPath(int error_number, const std::string& host_path) {
+    if (error_number != ENOENT) {
+        return Win32ErrorFromErrno(error_number);
+    }
+    size_t slash = host_path.find_last_of('/', host_path.size() > 1 ? host_path.size() - 2 : 0);
+    std::string parent =
+        slash == std::string::npos || slash == 0 ? "/" : host_path.substr(0, slash);
+    struct stat info;
+    bool parent_is_directory = ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return parent_is_directory ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }
 
 DWORD SetLastErrorFromErrno() {

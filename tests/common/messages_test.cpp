@@ -163,13 +163,13 @@ TEST(PrintBanner, NamesProgramProductVersionAndNotice) {
     } cases[] = {
         {"nt", "cvn3_enu.lrl",
          "cvlink - Corvane NT NFS Client version 3.0\n"
-         "Copyright (C) 1995-1997 Corvane. All rights reserved."},
+         "Copyright (C) 1995-1997 Corvane. All rights reserved.\n"},
         {"95", "cvn3_enu.lrl",
          "cvlink - Corvane NT NFS Client version 3.0\n"
-         "Copyright (C) 1995-1997 Corvane. All rights reserved."},
+         "Copyright (C) 1995-1997 Corvane. All rights reserved.\n"},
         {"nt", "cvn3_deu.lrl",
          "cvlink - Corvane NT NFS Client Version 3.0\n"
-         "Copyright (C) 1995-1997 Corvane. All rights reserved."},
+         "Copyright (C) 1995-1997 Corvane. All rights reserved.\n"},
     };
     for (const Case& c : cases) {
         PlatformAndLocale platform(c.platform);

@@ -1,0 +1,48 @@
+#include "platform/console_input.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/crt_stdio.h"
+
+namespace win32::crt {
+
+namespace {
+
+int ReadTerminalByte() {
+    unsigned char byte;
+    ssize_t got;
+    do {
+        got = ::read(STDIN_FILENO, &byte, 1);
+    } while (got < 0 && errno == EINTR);
+    return got == 1 ? byte : '\r';
+}
+
+// Redirected input goes through the runtime's stream, so that keys and
+// lines read by the program's other calls come in the order they were sent.
+int ReadRedirectedByte() {
+    int byte = Stream::In().GetChar();
+    return byte < 0 ? '\r' : byte;
+}
+
+}  // namespace
+
+int getch() {
+    Stream::Out().Flush();  // the prompt shows before the key is read
+    termios saved;
+    if (::isatty(STDIN_FILENO) != 1 || ::tcgetattr(STDIN_FILENO, &saved) != 0) {
+        return ReadRedirectedByte();
+    }
+    termios raw = saved;
+    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    int key = ReadTerminalByte();
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    return key;
+}
+
+}  // namespace win32::crt

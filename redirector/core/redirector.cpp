@@ -1,0 +1,459 @@
+#include "redirector/core/redirector.h"
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/redirector_codes.h"
+#include "platform/case_fold.h"
+#include "platform/device.h"
+#include "platform/host_text.h"
+#include "redirector/core/attributes.h"
+
+namespace cvnrd {
+
+namespace protocol = win32::device_protocol;
+namespace me = cvn::mount_entry;
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 4;
+constexpr std::uint32_t kStateConnected = 1u << 8;
+constexpr std::uint32_t kStateReadOnly = 1u << 10;
+constexpr std::uint32_t kStateWithUser = 1u << 11;
+
+protocol::Reply Success(win32::Bytes output = {}) {
+    return protocol::Reply{true, 0, std::move(output)};
+}
+
+protocol::Reply Refusal(win32::DWORD error, win32::Bytes output = {}) {
+    return protocol::Reply{false, error, std::move(output)};
+}
+
+enum class Target { ControlDevice, File };
+
+struct RequestSpec {
+    win32::DWORD code;
+    std::size_t record_size;
+    Target target;
+};
+
+constexpr RequestSpec kRequests[] = {
+    {cvn::FSCTL_SERVER_ADD_DISK, me::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_DEL_FORCE, me::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_DEL, me::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_GETMNT, me::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_GETIDSTAT, cvn::statistics::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_SET_NFSATR, cvn::set_attributes::kSize, Target::File},
+    {cvn::FSCTL_SERVER_GET_NFSATR, cvn::nfs_attributes::kSize, Target::File},
+    {cvn::FSCTL_SERVER_NEXT_MOUNT, me::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_SET_NFSATR_95, cvn::kSetAttributes95Size, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_GET_NFSATR_95, cvn::kGetAttributes95Size, Target::ControlDevice},
+};
+
+const RequestSpec* FindSpec(win32::DWORD code) {
+    for (const RequestSpec& spec : kRequests) {
+        if (spec.code == code) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+bool IsSafeComponent(std::u16string_view component) {
+    return !component.empty() && component != u"." && component != u".." &&
+           component.find_first_of(std::u16string_view(u"/\0", 2)) == std::u16string_view::npos;
+}
+
+// The host path below `directory` for components separated by '\'; nullopt
+// when a component could climb out of it or is not a plain name.
+std::optional<std::string> JoinBelow(const std::string& directory, std::u16string_view rest) {
+    std::string path = directory;
+    size_t pos = 0;
+    while (pos < rest.size()) {
+        size_t end = rest.find(u'\\', pos);
+        std::u16string_view component = rest.substr(
+            pos, end == std::u16string_view::npos ? std::u16string_view::npos : end - pos);
+        if (!component.empty()) {
+            if (!IsSafeComponent(component)) {
+                return std::nullopt;
+            }
+            if (path.empty() || path.back() != '/') {
+                path += '/';
+            }
+            path += win32::WideToHost(component);
+        }
+        if (end == std::u16string_view::npos) {
+            break;
+        }
+        pos = end + 1;
+    }
+    return path;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+SessionHandle::SessionHandle(std::shared_ptr<Redirector> redirector)
+    : redirector_(std::move(redirector)) {
+    redirector_->Register(&session_);
+}
+
+SessionHandle::~SessionHandle() {
+    redirector_->Unregister(&session_);
+}
+
+win32::Bytes SessionHandle::Handle(std::span<const std::uint8_t> payload) {
+    return redirector_->HandlePayload(session_, payload);
+}
+
+Redirector::Redirector(ExportTable exports) : exports_(std::move(exports)) {}
+
+void Redirector::Register(Session* session) {
+    std::lock_guard guard(lock_);
+    sessions_.insert(session);
+}
+
+void Redirector::Unregister(Session* session) {
+    std::lock_guard guard(lock_);
+    sessions_.erase(session);
+}
+
+void Redirector::FailNextRequest(Failure failure) {
+    std::lock_guard guard(lock_);
+    injected_ = failure;
+}
+
+std::size_t Redirector::mount_count() {
+    std::lock_guard guard(lock_);
+    return mounts_.size();
+}
+
+win32::Bytes Redirector::HandlePayload(Session& session, std::span<const std::uint8_t> payload) {
+    std::optional<protocol::Request> request = protocol::DecodeRequest(payload);
+    if (!request) {
+        return protocol::EncodeReply(Refusal(win32::ERROR_INVALID_PARAMETER));
+    }
+    return protocol::EncodeReply(Handle(session, *request));
+}
+
+protocol::Reply Redirector::Handle(Session& session, const protocol::Request& request) {
+    std::lock_guard guard(lock_);
+    switch (request.operation) {
+        case protocol::kOpenDevice:
+            return Open(session, request);
+        case protocol::kOpenFile:
+            return OpenFile(session, request);
+        case protocol::kControl: {
+            ++counters_.requests;
+            protocol::Reply reply = Control(session, request);
+            if (!reply.ok) {
+                ++counters_.failed_requests;
+            }
+            return reply;
+        }
+        case protocol::kDriveMask: {
+            win32::ByteWriter mask;
+            mask.U32(mounts_.DriveMask());
+            return Success(mask.Take());
+        }
+        default:
+            return Refusal(win32::ERROR_INVALID_PARAMETER);
+    }
+}
+
+protocol::Reply Redirector::Open(Session& session, const protocol::Request& request) {
+    if (session.kind != Session::Kind::Unopened || (request.device != protocol::kControlDeviceNt &&
+                                                    request.device != protocol::kControlDevice95)) {
+        return Refusal(win32::ERROR_INVALID_PARAMETER);
+    }
+    session.kind = Session::Kind::ControlDevice;
+    session.device = request.device;
+    return Success();
+}
+
+protocol::Reply Redirector::OpenFile(Session& session, const protocol::Request& request) {
+    if (session.kind != Session::Kind::Unopened) {
+        return Refusal(win32::ERROR_INVALID_PARAMETER);
+    }
+    Failure failure{};
+    std::uint64_t mount_id = 0;
+    std::optional<std::string> path = ResolveName(request.name, &mount_id, &failure);
+    if (!path) {
+        return Refusal(failure.error);
+    }
+    struct stat info;
+    if (::lstat(path->c_str(), &info) != 0) {
+        return Refusal(FailureFromErrno(errno).error);
+    }
+    if (S_ISDIR(info.st_mode) && !(request.flags & win32::FILE_FLAG_BACKUP_SEMANTICS)) {
+        return Refusal(win32::ERROR_ACCESS_DENIED);
+    }
+    session.kind = Session::Kind::File;
+    session.file_mount = mount_id;
+    session.file_path = *path;
+    return Success();
+}
+
+protocol::Reply Redirector::Control(Session& session, const protocol::Request& request) {
+    if (session.kind == Session::Kind::Unopened) {
+        return Refusal(win32::ERROR_INVALID_HANDLE);
+    }
+    win32::Bytes record = request.input;
+    auto refuse = [&](Failure failure) {
+        if (record.size() >= kHeaderSize) {
+            win32::ByteView(record.data(), record.size()).SetU16(2, failure.status);
+        }
+        record.resize(std::min<size_t>(record.size(), request.output_size));
+        return Refusal(failure.error, std::move(record));
+    };
+    if (injected_) {
+        Failure failure = *injected_;
+        injected_.reset();
+        return refuse(failure);
+    }
+    const RequestSpec* spec = FindSpec(request.code);
+    const Target target =
+        session.kind == Session::Kind::File ? Target::File : Target::ControlDevice;
+    if (spec == nullptr || spec->target != target) {
+        return refuse(kUnknownRequest);
+    }
+    if (record.size() < spec->record_size || request.output_size < spec->record_size) {
+        return refuse(kInvalidParameter);
+    }
+    record.resize(spec->record_size);
+    win32::ByteView view(record.data(), record.size());
+    if (view.U16(0) != cvn::kRecordTag) {
+        return refuse(kInvalidParameter);
+    }
+    view.SetU16(2, 0);
+
+    std::optional<Failure> failure;
+    auto as_entry = [&](auto handler) {
+        cvn::MountEntry entry;
+        std::copy(record.begin(), record.end(), entry.data());
+        failure = handler(entry);
+        std::copy(entry.data(), entry.data() + entry.size(), record.begin());
+    };
+    switch (request.code) {
+        case cvn::FSCTL_SERVER_ADD_DISK:
+            as_entry([&](cvn::MountEntry& entry) { return AddDisk(entry); });
+            break;
+        case cvn::FSCTL_SERVER_DEL_FORCE:
+        case cvn::FSCTL_SERVER_DEL:
+            as_entry([&](cvn::MountEntry& entry) {
+                return Delete(entry, request.code == cvn::FSCTL_SERVER_DEL_FORCE);
+            });
+            break;
+        case cvn::FSCTL_SERVER_GETMNT:
+            as_entry([&](cvn::MountEntry& entry) { return GetMount(entry); });
+            break;
+        case cvn::FSCTL_SERVER_NEXT_MOUNT:
+            as_entry([&](cvn::MountEntry& entry) { return NextMount(session, entry); });
+            break;
+        case cvn::FSCTL_SERVER_GETIDSTAT:
+            failure = GetStatistics(view);
+            break;
+        case cvn::FSCTL_SERVER_GET_NFSATR:
+        case cvn::FSCTL_SERVER_SET_NFSATR:
+            failure = FileAttributes(session, view, request.code == cvn::FSCTL_SERVER_SET_NFSATR);
+            break;
+        case cvn::FSCTL_SERVER_GET_NFSATR_95:
+        case cvn::FSCTL_SERVER_SET_NFSATR_95:
+            failure = PathAttributes(view, request.code == cvn::FSCTL_SERVER_SET_NFSATR_95);
+            break;
+        default:
+            failure = kUnknownRequest;
+            break;
+    }
+    if (failure) {
+        return refuse(*failure);
+    }
+    return Success(std::move(record));
+}
+
+std::optional<Failure> Redirector::AddDisk(cvn::MountEntry& entry) {
+    const std::uint8_t device = entry.device_code();
+    if (device != 0 && (device < 'A' || device > 'Z')) {
+        return kBadDevice;
+    }
+    const std::u16string host = entry.Text(me::kHost);
+    const std::u16string path = entry.Text(me::kPath);
+    if (host.empty() || !exports_.HasHost(host)) {
+        return kNoSuchHost;
+    }
+    std::u16string rest;
+    const Export* found = exports_.Find(host, path, &rest);
+    if (found == nullptr) {
+        return kNoSuchExport;
+    }
+    std::optional<std::string> directory = JoinBelow(found->directory, rest);
+    if (!directory || !IsDirectory(*directory)) {
+        return kNoSuchExport;
+    }
+    if (!found->user.empty() &&
+        (entry.Text(me::kUserName) != found->user ||
+         entry.Text(me::kPassword) !=
+             std::u16string_view(found->password).substr(0, me::kPassword.capacity))) {
+        return kBadPassword;
+    }
+    if (device != 0 ? mounts_.FindByDevice(device) != nullptr
+                    : mounts_.FindByName(host, path, true) != nullptr) {
+        return kDeviceInUse;
+    }
+    entry.set_device_word((entry.device_word() & ~me::kDeviceTypeMask) |
+                          (me::kDeviceTypeDisk << me::kDeviceTypeShift));
+    entry.SetText(me::kPassword, u"");  // kept by no one once the connection is made
+    Mount& mount = mounts_.Add(entry, *directory);
+    ++counters_.connections_made;
+    Describe(mount, entry);
+    return std::nullopt;
+}
+
+Mount* Redirector::FindNamedMount(const cvn::MountEntry& entry, bool deviceless_only) {
+    if (std::uint8_t device = entry.device_code(); device != 0) {
+        return mounts_.FindByDevice(device);
+    }
+    return mounts_.FindByName(entry.Text(me::kHost), entry.Text(me::kPath), deviceless_only);
+}
+
+// A remote name cancels the connection without a local device of that name;
+// a drive's connection is cancelled through its letter.
+std::optional<Failure> Redirector::Delete(cvn::MountEntry& entry, bool force) {
+    Mount* mount = FindNamedMount(entry, true);
+    if (mount == nullptr) {
+        return kNoSuchMount;
+    }
+    if (!force && OpenFilesOn(mount->id) > 0) {
+        return kOpenFiles;
+    }
+    mounts_.Remove(mount->id);
+    return std::nullopt;
+}
+
+std::optional<Failure> Redirector::GetMount(cvn::MountEntry& entry) {
+    Mount* mount = FindNamedMount(entry, false);
+    if (mount == nullptr) {
+        return kNoSuchMount;
+    }
+    Describe(*mount, entry);
+    return std::nullopt;
+}
+
+std::optional<Failure> Redirector::NextMount(Session& session, cvn::MountEntry& entry) {
+    Mount* mount = mounts_.Next(session.enumeration_after);
+    if (mount == nullptr) {
+        session.enumeration_after = 0;  // the next request starts over
+        return kNoMoreEntries;
+    }
+    session.enumeration_after = mount->id;
+    Describe(*mount, entry);
+    return std::nullopt;
+}
+
+void Redirector::Describe(const Mount& mount, cvn::MountEntry& entry) {
+    entry = mount.entry;
+    win32::ByteView view = entry.view();
+    view.SetU16(0, cvn::kRecordTag);
+    view.SetU16(2, 0);
+    std::uint32_t state = kStateConnected;
+    if (::access(mount.directory.c_str(), W_OK) != 0) {
+        state |= kStateReadOnly;
+    }
+    if (!entry.Text(me::kUserName).empty()) {
+        state |= kStateWithUser;
+    }
+    entry.set_device_word(
+        (entry.device_word() & ~(kStateConnected | kStateReadOnly | kStateWithUser)) | state);
+    struct statvfs space;
+    if (::statvfs(mount.directory.c_str(), &space) == 0) {
+        view.SetU64(me::kByteCountA, static_cast<std::uint64_t>(space.f_blocks) * space.f_frsize);
+        view.SetU64(me::kByteCountB, static_cast<std::uint64_t>(space.f_bfree) * space.f_frsize);
+        view.SetU64(me::kByteCountC, static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize);
+    }
+    view.SetU32(me::kIdentity1, static_cast<std::uint32_t>(mount.id));
+    view.SetU32(me::kIdentity2, static_cast<std::uint32_t>(::getuid()));
+}
+
+std::optional<Failure> Redirector::GetStatistics(win32::ByteView record) {
+    record.SetU32(cvn::statistics::kCounters, counters_.requests);
+    record.SetU32(cvn::statistics::kCounters + 4, counters_.failed_requests);
+    record.SetU32(cvn::statistics::kCounters + 8, counters_.connections_made);
+    record.SetU32(cvn::statistics::kCounters + 12, counters_.attribute_requests);
+    return std::nullopt;
+}
+
+std::optional<Failure> Redirector::FileAttributes(Session& session, win32::ByteView record,
+                                                  bool set) {
+    if (mounts_.FindById(session.file_mount) == nullptr) {
+        return kConnectionGone;
+    }
+    ++counters_.attribute_requests;
+    return set ? WriteNfsAttributes(session.file_path, record)
+               : ReadNfsAttributes(session.file_path, record);
+}
+
+std::optional<Failure> Redirector::PathAttributes(win32::ByteView buffer, bool set) {
+    const cvn::CountedNameField field = set ? cvn::kSetAttributes95Path : cvn::kGetAttributes95Path;
+    if (buffer.U16(field.offset) / 2 > field.capacity || buffer.U16(field.offset) % 2 != 0) {
+        return kInvalidParameter;
+    }
+    Failure failure{};
+    std::uint64_t mount_id = 0;
+    std::optional<std::string> path =
+        ResolveName(cvn::CountedNameText(buffer, field), &mount_id, &failure);
+    if (!path) {
+        return failure;
+    }
+    ++counters_.attribute_requests;
+    return set ? WriteNfsAttributes(*path, buffer) : ReadNfsAttributes(*path, buffer);
+}
+
+std::optional<std::string> Redirector::ResolveName(std::u16string_view name,
+                                                   std::uint64_t* mount_id, Failure* failure) {
+    Mount* mount = nullptr;
+    std::u16string rest;
+    if (name.size() >= 2 && name[1] == u':' &&
+        ((name[0] >= u'A' && name[0] <= u'Z') || (name[0] >= u'a' && name[0] <= u'z'))) {
+        mount = mounts_.FindByDevice(static_cast<std::uint8_t>(win32::FileNameUpper(name[0])));
+        rest = NormalizeRemotePath(name.substr(2));
+    } else if (name.starts_with(u"\\\\")) {
+        std::u16string remote = NormalizeRemotePath(name);
+        size_t separator = remote.find(u'\\');
+        std::u16string host = remote.substr(0, separator);
+        std::u16string path =
+            separator == std::u16string::npos ? u"" : remote.substr(separator + 1);
+        mount = mounts_.FindByUncPrefix(host, path, &rest);
+    }
+    if (mount == nullptr) {
+        *failure =
+            Failure{kNoSuchMount.status, name.starts_with(u"\\\\") ? win32::ERROR_BAD_NETPATH
+                                                                   : win32::ERROR_PATH_NOT_FOUND};
+        return std::nullopt;
+    }
+    std::optional<std::string> path = JoinBelow(mount->directory, rest);
+    if (!path) {
+        *failure = kInvalidParameter;
+        return std::nullopt;
+    }
+    *mount_id = mount->id;
+    return path;
+}
+
+std::size_t Redirector::OpenFilesOn(std::uint64_t mount_id) const {
+    std::size_t count = 0;
+    for (const Session* session : sessions_) {
+        if (session->kind == Session::Kind::File && session->file_mount == mount_id) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+}  // namespace cvnrd
