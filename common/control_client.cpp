@@ -39,6 +39,13 @@ template <std::size_t BufferSize, std::size_t RecordSize>
 win32::DWORD Exchange95(std::uint8_t* record, const char16_t* path, CountedNameField path_field,
                         win32::DWORD code, win32::DWORD access, const char* open_failed,
                         const char* request_failed) {
+    // A path cut to the field's capacity could name another file, whose
+    // attributes would then be read or changed in its place: refuse it.
+    const std::size_t path_length = path != nullptr ? std::u16string_view(path).size() : 0;
+    if (path_length > path_field.capacity) {
+        DebugPrintA(request_failed, static_cast<int>(win32::ERROR_FILENAME_EXCED_RANGE));
+        return win32::ERROR_FILENAME_EXCED_RANGE;
+    }
     std::array<std::uint8_t, BufferSize> buffer{};
     std::copy(record, record + RecordSize, buffer.begin());
     CopyCountedName(path, win32::ByteView(buffer.data(), buffer.size()), path_field);

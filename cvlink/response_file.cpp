@@ -32,7 +32,9 @@ std::unique_ptr<Stream> OpenResponseFile(const std::u16string& name) {
     return Stream::Open(name, u"r");
 }
 
-// One line of the file without its line end, or nullopt at the end.
+// One line of the file without its line end, or nullopt at the end. A line
+// longer than the command buffer keeps one character beyond it, enough to
+// tell that it is too long, and the rest is read past.
 std::optional<std::string> ReadLine(Stream& file) {
     std::string line;
     int c = file.GetChar();
@@ -40,7 +42,9 @@ std::optional<std::string> ReadLine(Stream& file) {
         return std::nullopt;
     }
     while (c >= 0 && c != '\n') {
-        line += static_cast<char>(c);
+        if (line.size() <= kMaxText) {
+            line += static_cast<char>(c);
+        }
         c = file.GetChar();
     }
     return line;
@@ -58,6 +62,9 @@ void RunResponseFile(Tool& tool, const std::u16string& file_name) {
     int line_number = 0;
     while (std::optional<std::string> line = ReadLine(*file)) {
         ++line_number;
+        if (line->starts_with('#')) {
+            continue;
+        }
         if (line->size() > kMaxText) {
             // A line longer than the command buffer is not cut into pieces
             // that would each run as a command of its own.
@@ -66,7 +73,7 @@ void RunResponseFile(Tool& tool, const std::u16string& file_name) {
         }
         std::u16string text = win32::AnsiToWide(*line);
         std::vector<std::u16string> words = win32::SplitCommandLine(text);
-        if (words.size() < 2 || text.starts_with(u'#')) {
+        if (words.size() < 2) {
             continue;
         }
         cvn::PrintFormat(u"\n%d. ", {++executed});

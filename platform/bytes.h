@@ -49,7 +49,9 @@ public:
     // UTF-16 little-endian characters, `count` of them.
     std::u16string Chars(std::size_t offset, std::size_t count) const {
         std::u16string text;
-        if (!Fits(offset, count * 2)) {
+        // A count so large that its byte size wraps around would pass the
+        // bounds check and then ask for a string of that many characters.
+        if (count > size_ / 2 || !Fits(offset, count * 2)) {
             ok_ = false;
             return text;
         }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 
 #include "common/records.h"
 
@@ -79,6 +80,15 @@ std::optional<Failure> WriteNfsAttributes(const std::string& host_path,
                                           const win32::ByteView& record) {
     const std::uint8_t which = record.U8(sa::kWhich);
     const char* path = host_path.c_str();
+    // A symbolic link is changed as itself or not at all: the mode and the
+    // size are those of what it names, which may lie outside the export.
+    struct stat info;
+    if (::lstat(path, &info) != 0) {
+        return FailureFromErrno(errno);
+    }
+    if (S_ISLNK(info.st_mode) && (which & (sa::kSetMode | sa::kSetSize))) {
+        return kAccessDenied;
+    }
     if ((which & sa::kSetMode) &&
         ::chmod(path, static_cast<mode_t>(record.U32(sa::kMode) & 07777)) != 0) {
         return FailureFromErrno(errno);
@@ -90,9 +100,21 @@ std::optional<Failure> WriteNfsAttributes(const std::string& host_path,
             return FailureFromErrno(errno);
         }
     }
-    if ((which & sa::kSetSize) &&
-        ::truncate(path, static_cast<off_t>(record.U64(sa::kFileSize))) != 0) {
-        return FailureFromErrno(errno);
+    if (which & sa::kSetSize) {
+        const std::uint64_t size = record.U64(sa::kFileSize);
+        if (size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+            return kInvalidParameter;
+        }
+        int fd = ::open(path, O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) {
+            return FailureFromErrno(errno == ELOOP ? EACCES : errno);
+        }
+        const int truncated = ::ftruncate(fd, static_cast<off_t>(size));
+        const int error = errno;
+        ::close(fd);
+        if (truncated != 0) {
+            return FailureFromErrno(error);
+        }
     }
     if (which & (sa::kSetAccessTime | sa::kSetModifyTime)) {
         timespec times[2];

@@ -75,6 +75,11 @@ std::optional<ExportTable> ExportTable::Parse(const std::string& text, std::stri
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
+        // A comment is free text: a quote in it opens nothing.
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') {
+            continue;
+        }
         std::optional<std::vector<std::string>> fields = Fields(line);
         auto fail = [&](const std::string& why) {
             *error = "line " + std::to_string(number) + ": " + why;
@@ -82,9 +87,6 @@ std::optional<ExportTable> ExportTable::Parse(const std::string& text, std::stri
         };
         if (!fields) {
             return fail("a quote is not closed");
-        }
-        if (fields->empty() || (*fields)[0][0] == '#') {
-            continue;
         }
         if (fields->size() != 2 && fields->size() != 4) {
             return fail(

@@ -6,11 +6,13 @@ namespace cvnrd {
 
 namespace me = cvn::mount_entry;
 
-Mount& MountTable::Add(const cvn::MountEntry& entry, std::string directory) {
+Mount& MountTable::Add(const cvn::MountEntry& entry, std::string directory,
+                       std::string export_directory) {
     Mount mount;
     mount.id = next_id_++;
     mount.entry = entry;
     mount.directory = std::move(directory);
+    mount.export_directory = std::move(export_directory);
     mounts_.push_back(std::move(mount));
     return mounts_.back();
 }

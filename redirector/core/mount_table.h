@@ -16,13 +16,14 @@ namespace cvnrd {
 
 struct Mount {
     std::uint64_t id = 0;
-    cvn::MountEntry entry;  // as connected, password removed
-    std::string directory;  // host directory of the mount's root
+    cvn::MountEntry entry;         // as connected, password removed
+    std::string directory;         // host directory of the mount's root
+    std::string export_directory;  // host directory of its export: nothing leaves it
 };
 
 class MountTable {
 public:
-    Mount& Add(const cvn::MountEntry& entry, std::string directory);
+    Mount& Add(const cvn::MountEntry& entry, std::string directory, std::string export_directory);
     bool Remove(std::uint64_t id);
 
     Mount* FindById(std::uint64_t id);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "common/redirector_codes.h"
 #include "platform/case_fold.h"
@@ -91,6 +92,42 @@ std::optional<std::string> JoinBelow(const std::string& directory, std::u16strin
         pos = end + 1;
     }
     return path;
+}
+
+// Nullopt when `path`, with every symbolic link in it resolved, is `root` or
+// lies below it. Links inside an export are its own business, but one that
+// leads out of it must not take a client along: the export is all that its
+// connections may reach.
+std::optional<Failure> CheckWithin(const std::string& path, const std::string& root) {
+    std::unique_ptr<char, decltype(&std::free)> resolved_root(::realpath(root.c_str(), nullptr),
+                                                              &std::free);
+    if (!resolved_root) {
+        return FailureFromErrno(errno);
+    }
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    if (!resolved) {
+        return FailureFromErrno(errno);
+    }
+    const std::string_view base = resolved_root.get();
+    const std::string_view target = resolved.get();
+    if (target == base ||
+        (target.starts_with(base) && (base.ends_with('/') || target[base.size()] == '/'))) {
+        return std::nullopt;
+    }
+    return kAccessDenied;
+}
+
+// The same for a file below a mount: the directories that lead to it stay
+// inside the mount's export. The last component is not followed: the
+// attribute requests describe a link itself and never change what it names.
+std::optional<Failure> CheckContained(const Mount& mount, const std::string& path) {
+    if (path == mount.directory) {
+        return CheckWithin(path, mount.export_directory);
+    }
+    const size_t slash = path.rfind('/');
+    return CheckWithin(slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash),
+                       mount.export_directory);
 }
 
 bool IsDirectory(const std::string& path) {
@@ -293,15 +330,17 @@ std::optional<Failure> Redirector::AddDisk(cvn::MountEntry& entry) {
     if (found == nullptr) {
         return kNoSuchExport;
     }
-    std::optional<std::string> directory = JoinBelow(found->directory, rest);
-    if (!directory || !IsDirectory(*directory)) {
-        return kNoSuchExport;
-    }
+    // Credentials first: without them a client learns nothing of what lies
+    // below the export.
     if (!found->user.empty() &&
         (entry.Text(me::kUserName) != found->user ||
          entry.Text(me::kPassword) !=
              std::u16string_view(found->password).substr(0, me::kPassword.capacity))) {
         return kBadPassword;
+    }
+    std::optional<std::string> directory = JoinBelow(found->directory, rest);
+    if (!directory || !IsDirectory(*directory) || CheckWithin(*directory, found->directory)) {
+        return kNoSuchExport;
     }
     if (device != 0 ? mounts_.FindByDevice(device) != nullptr
                     : mounts_.FindByName(host, path, true) != nullptr) {
@@ -309,8 +348,11 @@ std::optional<Failure> Redirector::AddDisk(cvn::MountEntry& entry) {
     }
     entry.set_device_word((entry.device_word() & ~me::kDeviceTypeMask) |
                           (me::kDeviceTypeDisk << me::kDeviceTypeShift));
-    entry.SetText(me::kPassword, u"");  // kept by no one once the connection is made
-    Mount& mount = mounts_.Add(entry, *directory);
+    // Kept by no one once the connection is made: every byte of the field
+    // goes, not just its length, since the entry is handed to any client
+    // that asks for it.
+    entry.view().Fill(me::kPassword.offset, me::kPassword.bytes(), 0);
+    Mount& mount = mounts_.Add(entry, *directory, found->directory);
     ++counters_.connections_made;
     Describe(mount, entry);
     return std::nullopt;
@@ -391,8 +433,14 @@ std::optional<Failure> Redirector::GetStatistics(win32::ByteView record) {
 
 std::optional<Failure> Redirector::FileAttributes(Session& session, win32::ByteView record,
                                                   bool set) {
-    if (mounts_.FindById(session.file_mount) == nullptr) {
+    const Mount* mount = mounts_.FindById(session.file_mount);
+    if (mount == nullptr) {
         return kConnectionGone;
+    }
+    // Checked again on every request: the directories on the way may have
+    // been replaced since the file was opened.
+    if (std::optional<Failure> outside = CheckContained(*mount, session.file_path)) {
+        return outside;
     }
     ++counters_.attribute_requests;
     return set ? WriteNfsAttributes(session.file_path, record)
@@ -440,6 +488,10 @@ std::optional<std::string> Redirector::ResolveName(std::u16string_view name,
     std::optional<std::string> path = JoinBelow(mount->directory, rest);
     if (!path) {
         *failure = kInvalidParameter;
+        return std::nullopt;
+    }
+    if (std::optional<Failure> outside = CheckContained(*mount, *path)) {
+        *failure = *outside;
         return std::nullopt;
     }
     *mount_id = mount->id;

@@ -55,7 +55,8 @@ bool NameConnection(cvn::MountEntry& entry, const std::string& name) {
             static_cast<std::uint8_t>(std::toupper(static_cast<unsigned char>(name[0]))));
         return true;
     }
-    return cvn::FillMountEntryName(entry, win32::HostToWide(name).c_str()) == 0;
+    return name.starts_with("\\\\") &&
+           cvn::FillMountEntryName(entry, win32::HostToWide(name).c_str()) == 0;
 }
 
 int Mount(const std::vector<std::string>& arguments) {
@@ -83,7 +84,7 @@ int Mount(const std::vector<std::string>& arguments) {
         entry.SetText(me::kPassword, win32::HostToWide(arguments[next++]));
     }
     if (win32::DWORD error = Send(entry, cvn::FSCTL_SERVER_ADD_DISK)) {
-        std::cerr << "cvnrd: " << remote << ": " << ErrorText(error) << "\n";
+        std::cerr << "cvnrd: " << remote << " - " << ErrorText(error) << "\n";
         return 1;
     }
     std::cout << (drive.empty() ? std::string("(no drive)") : drive) << " " << remote << "\n";
@@ -101,7 +102,7 @@ int Unmount(const std::vector<std::string>& arguments) {
         return 2;
     }
     if (win32::DWORD error = Send(entry, cvn::FSCTL_SERVER_DEL_FORCE)) {
-        std::cerr << "cvnrd: " << arguments[1] << ": " << ErrorText(error) << "\n";
+        std::cerr << "cvnrd: " << arguments[1] << " - " << ErrorText(error) << "\n";
         return 1;
     }
     return 0;

@@ -165,9 +165,15 @@ int Serve(const cvnrd::Options& options) {
         Log(std::string("cannot detach: ") + std::strerror(errno));
         return 1;
     }
-    InstallSignalHandlers();
     auto redirector = std::make_shared<cvnrd::Redirector>(std::move(*exports));
     cvnrd::Server server(redirector, win32::RedirectorSocketPath());
+    // From here a stop signal is kept by the server until Run() sees it, so
+    // one that arrives while the daemon is still starting is not lost.
+    struct ForgetServer {
+        ~ForgetServer() { g_server = nullptr; }
+    } forget_server;
+    g_server = &server;
+    InstallSignalHandlers();
     if (!server.Listen()) {
         return 1;
     }
@@ -176,17 +182,36 @@ int Serve(const cvnrd::Options& options) {
         Log("cannot write the pid file " + pid_file);
         return 1;
     }
-    g_server = &server;
     cvnrd::AlsoLogToStandardError(false);
     Log("serving " + win32::RedirectorSocketPath());
     if (ready_fd >= 0) {
         SignalReady(ready_fd);
     }
     server.Run();
-    g_server = nullptr;
     RemovePidFile(pid_file);
     Log("stopped");
     return 0;
+}
+
+// The command name of a process, "" when there is none.
+std::string ProcessName(pid_t pid) {
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    return name;
+}
+
+// A process that has ended but is not yet reaped by its parent (the daemon's
+// parent is whatever adopted it) no longer runs.
+bool IsRunning(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return false;
+    }
+    size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z' &&
+           line[close + 2] != 'X';
 }
 
 int Stop(const cvnrd::Options& options) {
@@ -197,15 +222,22 @@ int Stop(const cvnrd::Options& options) {
         std::cerr << "cvnrd: no redirector is running (no pid in " << pid_file << ")\n";
         return 1;
     }
+    // A pid file left behind by a redirector that died may name a process
+    // that has nothing to do with it now.
+    if (ProcessName(pid) != "cvnrd") {
+        std::cerr << "cvnrd: no redirector is running (process " << pid << " named in " << pid_file
+                  << " is not one)\n";
+        return 1;
+    }
     if (::kill(pid, SIGTERM) != 0) {
         std::cerr << "cvnrd: process " << pid << ": " << std::strerror(errno) << "\n";
         return 1;
     }
     // Waits for the process to finish its connections and go.
-    for (int i = 0; i < 200 && ::kill(pid, 0) == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 200 && IsRunning(pid); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return ::kill(pid, 0) == 0 ? 1 : 0;
+    return IsRunning(pid) ? 1 : 0;
 }
 
 }  // namespace
@@ -228,6 +260,12 @@ int main(int argc, char** argv) {
         return cvnrd::RunControlCommand(options->command_arguments);
     }
     if (options->command == "stop") {
+        // Options belong before the command; ignoring them here would stop
+        // another redirector than the one they name.
+        if (!options->command_arguments.empty()) {
+            std::cerr << "cvnrd: usage: cvnrd [options] stop\n";
+            return 2;
+        }
         return Stop(*options);
     }
     return Serve(*options);

@@ -131,6 +131,12 @@ void Server::Run() {
         }
         int client = ::accept4(state.listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0) {
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                // Out of descriptors: the waiting connection stays ready, so
+                // give the others time to end instead of spinning on it.
+                Log(std::string("cannot accept a connection: ") + std::strerror(errno));
+                ::poll(nullptr, 0, 100);
+            }
             continue;
         }
         std::lock_guard guard(state.lock);
@@ -145,6 +151,10 @@ void Server::Run() {
                         }
                     }
                 }
+                // The peer learns at once that the connection is over (after a
+                // frame the daemon refuses, say); the descriptor itself is
+                // closed by the accept loop, which alone may reuse it.
+                ::shutdown(client, SHUT_RDWR);
                 std::lock_guard finished_guard(state.lock);
                 state.finished.push_back(client);
             }));

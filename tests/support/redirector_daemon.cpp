@@ -45,7 +45,8 @@ ProcessResult RedirectorDaemon::Control(const std::vector<std::string>& argument
     return RunProcess(BinPath("cvnrd"), all);
 }
 
-ProcessResult RedirectorDaemon::Run(const std::string& program, const std::vector<std::string>& arguments,
+ProcessResult RedirectorDaemon::Run(const std::string& program,
+                                    const std::vector<std::string>& arguments,
                                     ProcessOptions options) const {
     for (const auto& [name, value] : Environment()) {
         options.environment.emplace(name, value);
