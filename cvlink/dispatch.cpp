@@ -134,22 +134,31 @@ void DispatchTwo(Tool& tool, const std::u16string& first, const std::u16string& 
     RunConnect(tool, command);
 }
 
+// "* /user:name": the password is asked for at once, then the user option
+// must follow. False (the usage shown) when either word is wrong.
+bool TakePasswordAndUser(Tool& tool, Command& command, const std::u16string& star,
+                         const std::u16string& user_option) {
+    if (star != u"*") {
+        PrintUsage(tool);
+        return false;
+    }
+    AskPassword(tool.password, command.remote);
+    std::optional<std::u16string> user = UserOption(tool, user_option);
+    if (!user) {
+        PrintUsage(tool);
+        return false;
+    }
+    command.user = *user;
+    return true;
+}
+
 void DispatchThree(Tool& tool, const std::vector<std::u16string>& words) {
     Command command;
     if (IsRemoteName(words[1])) {
         command.remote = words[1];
-        if (words[2] != u"*") {
-            PrintUsage(tool);
-            return;
+        if (TakePasswordAndUser(tool, command, words[2], words[3])) {
+            RunConnect(tool, command);
         }
-        AskPassword(tool.password, command.remote);
-        std::optional<std::u16string> user = UserOption(tool, words[3]);
-        if (!user) {
-            PrintUsage(tool);
-            return;
-        }
-        command.user = *user;
-        RunConnect(tool, command);
         return;
     }
     command.local = words[1];
@@ -172,18 +181,7 @@ void DispatchFour(Tool& tool, const std::vector<std::u16string>& words) {
     Command command;
     command.local = words[1];
     command.remote = words[2];
-    if (words[3] != u"*") {
-        PrintUsage(tool);
-        return;
-    }
-    AskPassword(tool.password, command.remote);
-    std::optional<std::u16string> user = UserOption(tool, words[4]);
-    if (!user) {
-        PrintUsage(tool);
-        return;
-    }
-    command.user = *user;
-    if (!ValidateLocalName(command)) {
+    if (!TakePasswordAndUser(tool, command, words[3], words[4]) || !ValidateLocalName(command)) {
         return;
     }
     if (!IsRemoteName(command.remote)) {

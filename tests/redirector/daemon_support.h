@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/bytes.h"
+#include "platform/device_protocol.h"
 #include "tests/support/files.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_dir.h"
@@ -104,10 +105,7 @@ public:
         return true;
     }
     bool SendFrame(const std::vector<std::uint8_t>& payload) {
-        win32::ByteWriter frame;
-        frame.U32(static_cast<std::uint32_t>(payload.size()));
-        frame.Raw(payload);
-        return SendRaw(frame.bytes());
+        return win32::device_protocol::WriteFrame(fd_, payload);
     }
     // No more requests on this connection.
     void EndRequests() { ::shutdown(fd_, SHUT_WR); }
