@@ -60,6 +60,8 @@ win32::DWORD BuildUncName(const char16_t* host, const char16_t* path, char16_t* 
     if (size < host_text.size() + path_text.size() + 3 + 1) {
         return win32::ERROR_MORE_DATA;
     }
+    // The format "\\%s\%s" with host and path: two backslashes, the host, one
+    // backslash, the path.
     std::u16string unc = u"\\\\" + std::u16string(host_text) + u"\\" + std::u16string(path_text);
     unc.copy(output, unc.size());
     output[unc.size()] = u'\0';
