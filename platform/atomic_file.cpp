@@ -115,7 +115,7 @@ std::string FileOf(const std::string& path) {
 
 // Checks that an existing target may be replaced and returns the mode the new
 // file gets.
-std::optional<mode_t> TargetMode(const std::string& target) {
+std::optional<mode_t> TargetMode(const std::string& target, std::optional<unsigned> new_file_mode) {
     struct stat info;
     if (::stat(target.c_str(), &info) != 0) {
         if (errno != ENOENT) {
@@ -124,7 +124,7 @@ std::optional<mode_t> TargetMode(const std::string& target) {
         }
         mode_t mask = ::umask(0);
         ::umask(mask);
-        return 0666 & ~mask;
+        return static_cast<mode_t>(new_file_mode.value_or(0666)) & ~mask;
     }
     if (S_ISDIR(info.st_mode)) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -164,13 +164,13 @@ std::unique_ptr<AtomicFileWriter> AtomicFileWriter::Create(std::u16string_view n
 }
 
 std::unique_ptr<AtomicFileWriter> AtomicFileWriter::CreateForHostPath(
-    const std::string& host_path) {
+    const std::string& host_path, std::optional<unsigned> new_file_mode) {
     if (host_path.empty() || host_path.back() == '/') {
         SetLastError(ERROR_INVALID_NAME);
         return nullptr;
     }
     std::string target = ResolveTarget(host_path);
-    std::optional<mode_t> mode = TargetMode(target);
+    std::optional<mode_t> mode = TargetMode(target, new_file_mode);
     if (!mode) {
         return nullptr;
     }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,10 @@ public:
     // directory, a file without write permission, a missing directory) or the
     // temporary file cannot be created.
     static std::unique_ptr<AtomicFileWriter> Create(std::u16string_view name);
-    static std::unique_ptr<AtomicFileWriter> CreateForHostPath(const std::string& host_path);
+    // `new_file_mode`: the permissions a file that does not exist yet gets
+    // (the umask applied); an existing file keeps its own.
+    static std::unique_ptr<AtomicFileWriter> CreateForHostPath(const std::string& host_path,
+                                                               std::optional<unsigned> new_file_mode = {});
 
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
