@@ -27,8 +27,8 @@ public:
     static std::unique_ptr<AtomicFileWriter> Create(std::u16string_view name);
     // `new_file_mode`: the permissions a file that does not exist yet gets
     // (the umask applied); an existing file keeps its own.
-    static std::unique_ptr<AtomicFileWriter> CreateForHostPath(const std::string& host_path,
-                                                               std::optional<unsigned> new_file_mode = {});
+    static std::unique_ptr<AtomicFileWriter> CreateForHostPath(
+        const std::string& host_path, std::optional<unsigned> new_file_mode = {});
 
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;

@@ -109,14 +109,17 @@ std::vector<const RegistryNode*> ListedSubkeys(const RegistryNode& node) {
         subkeys.push_back(subkey.get());
     }
     if (!SubkeysInCreationOrder()) {
-        std::stable_sort(subkeys.begin(), subkeys.end(), [](const RegistryNode* a, const RegistryNode* b) {
-            return CompareFileNames(a->name, b->name) < 0;
-        });
+        std::stable_sort(subkeys.begin(), subkeys.end(),
+                         [](const RegistryNode* a, const RegistryNode* b) {
+                             return CompareFileNames(a->name, b->name) < 0;
+                         });
     }
     return subkeys;
 }
 
-bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 
 // A value's data as the narrow calls give it: strings in the ANSI code page.
 Bytes NarrowData(const RegistryValue& value) {
@@ -182,8 +185,12 @@ LONG CopyName(const std::basic_string<Char>& name, Char* buffer, DWORD* size) {
     return ERROR_SUCCESS;
 }
 
-std::u16string WideName(LPCSTR name) { return name != nullptr ? AnsiToWide(name) : std::u16string(); }
-std::u16string WideName(LPCWSTR name) { return name != nullptr ? std::u16string(name) : std::u16string(); }
+std::u16string WideName(LPCSTR name) {
+    return name != nullptr ? AnsiToWide(name) : std::u16string();
+}
+std::u16string WideName(LPCWSTR name) {
+    return name != nullptr ? std::u16string(name) : std::u16string();
+}
 
 LONG OpenKey(HKEY key, std::u16string_view subkey, REGSAM access, HKEY* result) {
     if (result == nullptr) {
@@ -209,7 +216,8 @@ LONG OpenKey(HKEY key, std::u16string_view subkey, REGSAM access, HKEY* result) 
     return status;
 }
 
-LONG CreateKey(HKEY key, std::u16string_view subkey, REGSAM access, HKEY* result, DWORD* disposition) {
+LONG CreateKey(HKEY key, std::u16string_view subkey, REGSAM access, HKEY* result,
+               DWORD* disposition) {
     if (result == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -225,25 +233,26 @@ LONG CreateKey(HKEY key, std::u16string_view subkey, REGSAM access, HKEY* result
     Path path = parent->path;
     path.insert(path.end(), below->begin(), below->end());
     bool created = false;
-    LONG status = static_cast<LONG>(ChangeHive(parent->hive, [&](RegistryNode& root, bool* changed) -> DWORD {
-        RegistryNode* node = Find(root, parent->path);
-        if (node == nullptr) {
-            return ERROR_KEY_DELETED;
-        }
-        for (const std::u16string& part : *below) {
-            RegistryNode* next = node->FindSubkey(part);
-            if (next == nullptr) {
-                if (!(parent->access & KEY_CREATE_SUB_KEY) && !created) {
-                    return ERROR_ACCESS_DENIED;
-                }
-                next = &node->AddSubkey(part);
-                created = true;
-                *changed = true;
+    LONG status =
+        static_cast<LONG>(ChangeHive(parent->hive, [&](RegistryNode& root, bool* changed) -> DWORD {
+            RegistryNode* node = Find(root, parent->path);
+            if (node == nullptr) {
+                return ERROR_KEY_DELETED;
             }
-            node = next;
-        }
-        return ERROR_SUCCESS;
-    }));
+            for (const std::u16string& part : *below) {
+                RegistryNode* next = node->FindSubkey(part);
+                if (next == nullptr) {
+                    if (!(parent->access & KEY_CREATE_SUB_KEY) && !created) {
+                        return ERROR_ACCESS_DENIED;
+                    }
+                    next = &node->AddSubkey(part);
+                    created = true;
+                    *changed = true;
+                }
+                node = next;
+            }
+            return ERROR_SUCCESS;
+        }));
     if (status == ERROR_SUCCESS) {
         *result = NewHandle(parent->hive, std::move(path), access);
         if (disposition != nullptr) {
@@ -268,7 +277,8 @@ LONG OnKey(HKEY key, REGSAM needed, const std::function<LONG(RegistryNode& node)
     }));
 }
 
-LONG ChangeKey(HKEY key, REGSAM needed, const std::function<LONG(RegistryNode& node, bool* changed)>& change) {
+LONG ChangeKey(HKEY key, REGSAM needed,
+               const std::function<LONG(RegistryNode& node, bool* changed)>& change) {
     std::optional<KeyRef> ref = Resolve(key);
     if (!ref) {
         return ERROR_INVALID_HANDLE;
@@ -283,7 +293,8 @@ LONG ChangeKey(HKEY key, REGSAM needed, const std::function<LONG(RegistryNode& n
 }
 
 template <typename Char>
-LONG QueryValue(HKEY key, const std::u16string& name, DWORD* type, BYTE* data, DWORD* size, bool narrow) {
+LONG QueryValue(HKEY key, const std::u16string& name, DWORD* type, BYTE* data, DWORD* size,
+                bool narrow) {
     return OnKey(key, KEY_QUERY_VALUE, [&](RegistryNode& node) -> LONG {
         RegistryValue* value = node.FindValue(name);
         if (value == nullptr) {
@@ -296,7 +307,8 @@ LONG QueryValue(HKEY key, const std::u16string& name, DWORD* type, BYTE* data, D
     });
 }
 
-LONG SetValue(HKEY key, const std::u16string& name, DWORD type, const BYTE* data, DWORD size, bool narrow) {
+LONG SetValue(HKEY key, const std::u16string& name, DWORD type, const BYTE* data, DWORD size,
+              bool narrow) {
     if (name.size() > kMaxValueName || (data == nullptr && size != 0)) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -356,7 +368,8 @@ LONG EnumKey(HKEY key, DWORD index, Char* name, DWORD* size) {
 }
 
 template <typename Char>
-LONG EnumValue(HKEY key, DWORD index, Char* name, DWORD* name_size, DWORD* type, BYTE* data, DWORD* data_size) {
+LONG EnumValue(HKEY key, DWORD index, Char* name, DWORD* name_size, DWORD* type, BYTE* data,
+               DWORD* data_size) {
     return OnKey(key, KEY_QUERY_VALUE, [&](RegistryNode& node) -> LONG {
         if (index >= node.values.size()) {
             return ERROR_NO_MORE_ITEMS;
@@ -378,12 +391,13 @@ LONG EnumValue(HKEY key, DWORD index, Char* name, DWORD* name_size, DWORD* type,
     });
 }
 
-LONG QueryInfo(HKEY key, DWORD* subkeys, DWORD* max_subkey_length, DWORD* values, DWORD* max_value_name_length,
-               DWORD* max_value_length) {
+LONG QueryInfo(HKEY key, DWORD* subkeys, DWORD* max_subkey_length, DWORD* values,
+               DWORD* max_value_name_length, DWORD* max_value_length) {
     return OnKey(key, KEY_QUERY_VALUE, [&](RegistryNode& node) -> LONG {
         DWORD longest_subkey = 0;
         for (const auto& subkey : node.subkeys) {
-            longest_subkey = std::max<DWORD>(longest_subkey, static_cast<DWORD>(subkey->name.size()));
+            longest_subkey =
+                std::max<DWORD>(longest_subkey, static_cast<DWORD>(subkey->name.size()));
         }
         DWORD longest_name = 0;
         DWORD longest_data = 0;
@@ -391,11 +405,16 @@ LONG QueryInfo(HKEY key, DWORD* subkeys, DWORD* max_subkey_length, DWORD* values
             longest_name = std::max<DWORD>(longest_name, static_cast<DWORD>(value.name.size()));
             longest_data = std::max<DWORD>(longest_data, static_cast<DWORD>(value.data.size()));
         }
-        if (subkeys != nullptr) *subkeys = static_cast<DWORD>(node.subkeys.size());
-        if (max_subkey_length != nullptr) *max_subkey_length = longest_subkey;
-        if (values != nullptr) *values = static_cast<DWORD>(node.values.size());
-        if (max_value_name_length != nullptr) *max_value_name_length = longest_name;
-        if (max_value_length != nullptr) *max_value_length = longest_data;
+        if (subkeys != nullptr)
+            *subkeys = static_cast<DWORD>(node.subkeys.size());
+        if (max_subkey_length != nullptr)
+            *max_subkey_length = longest_subkey;
+        if (values != nullptr)
+            *values = static_cast<DWORD>(node.values.size());
+        if (max_value_name_length != nullptr)
+            *max_value_name_length = longest_name;
+        if (max_value_length != nullptr)
+            *max_value_length = longest_data;
         return ERROR_SUCCESS;
     });
 }
@@ -419,17 +438,21 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subkey, DWORD, REGSAM access, HKEY* result) 
     return OpenKey(key, WideName(subkey), access, result);
 }
 
-LONG RegOpenKeyW(HKEY key, LPCWSTR subkey, HKEY* result) { return OpenKey(key, WideName(subkey), KEY_ALL_ACCESS, result); }
+LONG RegOpenKeyW(HKEY key, LPCWSTR subkey, HKEY* result) {
+    return OpenKey(key, WideName(subkey), KEY_ALL_ACCESS, result);
+}
 
-LONG RegOpenKeyA(HKEY key, LPCSTR subkey, HKEY* result) { return OpenKey(key, WideName(subkey), KEY_ALL_ACCESS, result); }
+LONG RegOpenKeyA(HKEY key, LPCSTR subkey, HKEY* result) {
+    return OpenKey(key, WideName(subkey), KEY_ALL_ACCESS, result);
+}
 
-LONG RegCreateKeyExW(HKEY key, LPCWSTR subkey, DWORD, LPWSTR, DWORD, REGSAM access, void*, HKEY* result,
-                     DWORD* disposition) {
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subkey, DWORD, LPWSTR, DWORD, REGSAM access, void*,
+                     HKEY* result, DWORD* disposition) {
     return CreateKey(key, WideName(subkey), access, result, disposition);
 }
 
-LONG RegCreateKeyExA(HKEY key, LPCSTR subkey, DWORD, LPSTR, DWORD, REGSAM access, void*, HKEY* result,
-                     DWORD* disposition) {
+LONG RegCreateKeyExA(HKEY key, LPCSTR subkey, DWORD, LPSTR, DWORD, REGSAM access, void*,
+                     HKEY* result, DWORD* disposition) {
     return CreateKey(key, WideName(subkey), access, result, disposition);
 }
 
@@ -471,58 +494,85 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, 
     return SetValue(key, WideName(name), type, data, size, true);
 }
 
-LONG RegDeleteValueW(HKEY key, LPCWSTR name) { return DeleteValue(key, WideName(name)); }
+LONG RegDeleteValueW(HKEY key, LPCWSTR name) {
+    return DeleteValue(key, WideName(name));
+}
 
-LONG RegDeleteValueA(HKEY key, LPCSTR name) { return DeleteValue(key, WideName(name)); }
+LONG RegDeleteValueA(HKEY key, LPCSTR name) {
+    return DeleteValue(key, WideName(name));
+}
 
-LONG RegDeleteKeyW(HKEY key, LPCWSTR subkey) { return DeleteKey(key, WideName(subkey)); }
+LONG RegDeleteKeyW(HKEY key, LPCWSTR subkey) {
+    return DeleteKey(key, WideName(subkey));
+}
 
-LONG RegDeleteKeyA(HKEY key, LPCSTR subkey) { return DeleteKey(key, WideName(subkey)); }
+LONG RegDeleteKeyA(HKEY key, LPCSTR subkey) {
+    return DeleteKey(key, WideName(subkey));
+}
 
-LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* size, DWORD*, LPWSTR, DWORD* class_size, FILETIME*) {
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* size, DWORD*, LPWSTR,
+                   DWORD* class_size, FILETIME*) {
     if (class_size != nullptr) {
         *class_size = 0;
     }
     return EnumKey(key, index, name, size);
 }
 
-LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* size, DWORD*, LPSTR, DWORD* class_size, FILETIME*) {
+LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* size, DWORD*, LPSTR, DWORD* class_size,
+                   FILETIME*) {
     if (class_size != nullptr) {
         *class_size = 0;
     }
     return EnumKey(key, index, name, size);
 }
 
-LONG RegEnumKeyW(HKEY key, DWORD index, LPWSTR name, DWORD size) { return EnumKey(key, index, name, &size); }
+LONG RegEnumKeyW(HKEY key, DWORD index, LPWSTR name, DWORD size) {
+    return EnumKey(key, index, name, &size);
+}
 
-LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD size) { return EnumKey(key, index, name, &size); }
+LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD size) {
+    return EnumKey(key, index, name, &size);
+}
 
-LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* name_size, DWORD*, DWORD* type, BYTE* data,
-                   DWORD* data_size) {
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* name_size, DWORD*, DWORD* type,
+                   BYTE* data, DWORD* data_size) {
     return EnumValue(key, index, name, name_size, type, data, data_size);
 }
 
-LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, DWORD* name_size, DWORD*, DWORD* type, BYTE* data,
-                   DWORD* data_size) {
+LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, DWORD* name_size, DWORD*, DWORD* type,
+                   BYTE* data, DWORD* data_size) {
     return EnumValue(key, index, name, name_size, type, data, data_size);
 }
 
-LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD* class_size, DWORD*, DWORD* subkeys, DWORD* max_subkey_length,
-                      DWORD* max_class_length, DWORD* values, DWORD* max_value_name_length, DWORD* max_value_length,
+LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD* class_size, DWORD*, DWORD* subkeys,
+                      DWORD* max_subkey_length, DWORD* max_class_length, DWORD* values,
+                      DWORD* max_value_name_length, DWORD* max_value_length,
                       DWORD* security_descriptor_size, FILETIME*) {
     for (DWORD* zero : {class_size, max_class_length, security_descriptor_size}) {
-        if (zero != nullptr) *zero = 0;
+        if (zero != nullptr)
+            *zero = 0;
     }
-    return QueryInfo(key, subkeys, max_subkey_length, values, max_value_name_length, max_value_length);
+    return QueryInfo(key, subkeys, max_subkey_length, values, max_value_name_length,
+                     max_value_length);
 }
 
-LONG RegQueryInfoKeyA(HKEY key, LPSTR, DWORD* class_size, DWORD*, DWORD* subkeys, DWORD* max_subkey_length,
-                      DWORD* max_class_length, DWORD* values, DWORD* max_value_name_length, DWORD* max_value_length,
+LONG RegQueryInfoKeyA(HKEY key, LPSTR, DWORD* class_size, DWORD*, DWORD* subkeys,
+                      DWORD* max_subkey_length, DWORD* max_class_length, DWORD* values,
+                      DWORD* max_value_name_length, DWORD* max_value_length,
                       DWORD* security_descriptor_size, FILETIME*) {
     for (DWORD* zero : {class_size, max_class_length, security_descriptor_size}) {
-        if (zero != nullptr) *zero = 0;
+        if (zero != nullptr)
+            *zero = 0;
     }
-    return QueryInfo(key, subkeys, max_subkey_length, values, max_value_name_length, max_value_length);
+    return QueryInfo(key, subkeys, max_subkey_length, values, max_value_name_length,
+                     max_value_length);
+}
+
+void UniqueKey::Reset(HKEY key) {
+    if (key_ != nullptr) {
+        RegCloseKey(key_);
+    }
+    key_ = key;
 }
 
 BOOL RegCheckKeyAccess(HKEY key, LPCWSTR subkey, REGSAM access) {

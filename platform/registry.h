@@ -23,8 +23,10 @@ struct RegistryKeyTag;
 using HKEY = RegistryKeyTag*;
 using REGSAM = DWORD;
 
-inline HKEY const HKEY_CURRENT_USER = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
-inline HKEY const HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
+inline HKEY const HKEY_CURRENT_USER =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001));
+inline HKEY const HKEY_LOCAL_MACHINE =
+    reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002));
 
 inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
 inline constexpr REGSAM KEY_SET_VALUE = 0x0002;
@@ -51,10 +53,10 @@ LONG RegOpenKeyW(HKEY key, LPCWSTR subkey, HKEY* result);
 LONG RegOpenKeyA(HKEY key, LPCSTR subkey, HKEY* result);
 
 // Creates the key and any missing key on the way; opens it when it exists.
-LONG RegCreateKeyExW(HKEY key, LPCWSTR subkey, DWORD reserved, LPWSTR key_class, DWORD options, REGSAM access,
-                     void* security, HKEY* result, DWORD* disposition);
-LONG RegCreateKeyExA(HKEY key, LPCSTR subkey, DWORD reserved, LPSTR key_class, DWORD options, REGSAM access,
-                     void* security, HKEY* result, DWORD* disposition);
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subkey, DWORD reserved, LPWSTR key_class, DWORD options,
+                     REGSAM access, void* security, HKEY* result, DWORD* disposition);
+LONG RegCreateKeyExA(HKEY key, LPCSTR subkey, DWORD reserved, LPSTR key_class, DWORD options,
+                     REGSAM access, void* security, HKEY* result, DWORD* disposition);
 LONG RegCreateKeyW(HKEY key, LPCWSTR subkey, HKEY* result);
 LONG RegCreateKeyA(HKEY key, LPCSTR subkey, HKEY* result);
 
@@ -62,11 +64,14 @@ LONG RegCloseKey(HKEY key);
 
 // `data` null with `size` given asks for the size. String types come back
 // with their terminator; through the narrow call in the ANSI code page.
-LONG RegQueryValueExW(HKEY key, LPCWSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
+LONG RegQueryValueExW(HKEY key, LPCWSTR name, DWORD* reserved, DWORD* type, BYTE* data,
+                      DWORD* size);
 LONG RegQueryValueExA(HKEY key, LPCSTR name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
 
-LONG RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
-LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+LONG RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD size);
+LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                    DWORD size);
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR name);
 LONG RegDeleteValueA(HKEY key, LPCSTR name);
@@ -78,25 +83,60 @@ LONG RegDeleteKeyA(HKEY key, LPCSTR subkey);
 
 // `size` in characters, in: the buffer's, out: the name's (terminator not
 // counted).
-LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* size, DWORD* reserved, LPWSTR key_class,
-                   DWORD* class_size, FILETIME* last_write);
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* size, DWORD* reserved,
+                   LPWSTR key_class, DWORD* class_size, FILETIME* last_write);
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, DWORD* size, DWORD* reserved, LPSTR key_class,
                    DWORD* class_size, FILETIME* last_write);
 LONG RegEnumKeyW(HKEY key, DWORD index, LPWSTR name, DWORD size);
 LONG RegEnumKeyA(HKEY key, DWORD index, LPSTR name, DWORD size);
 
-LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* name_size, DWORD* reserved, DWORD* type, BYTE* data,
-                   DWORD* data_size);
-LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, DWORD* name_size, DWORD* reserved, DWORD* type, BYTE* data,
-                   DWORD* data_size);
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* name_size, DWORD* reserved,
+                   DWORD* type, BYTE* data, DWORD* data_size);
+LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, DWORD* name_size, DWORD* reserved,
+                   DWORD* type, BYTE* data, DWORD* data_size);
 
 // Counts and longest names (characters); any output may be null.
-LONG RegQueryInfoKeyW(HKEY key, LPWSTR key_class, DWORD* class_size, DWORD* reserved, DWORD* subkeys,
-                      DWORD* max_subkey_length, DWORD* max_class_length, DWORD* values, DWORD* max_value_name_length,
-                      DWORD* max_value_length, DWORD* security_descriptor_size, FILETIME* last_write);
+LONG RegQueryInfoKeyW(HKEY key, LPWSTR key_class, DWORD* class_size, DWORD* reserved,
+                      DWORD* subkeys, DWORD* max_subkey_length, DWORD* max_class_length,
+                      DWORD* values, DWORD* max_value_name_length, DWORD* max_value_length,
+                      DWORD* security_descriptor_size, FILETIME* last_write);
 LONG RegQueryInfoKeyA(HKEY key, LPSTR key_class, DWORD* class_size, DWORD* reserved, DWORD* subkeys,
-                      DWORD* max_subkey_length, DWORD* max_class_length, DWORD* values, DWORD* max_value_name_length,
-                      DWORD* max_value_length, DWORD* security_descriptor_size, FILETIME* last_write);
+                      DWORD* max_subkey_length, DWORD* max_class_length, DWORD* values,
+                      DWORD* max_value_name_length, DWORD* max_value_length,
+                      DWORD* security_descriptor_size, FILETIME* last_write);
+
+// Owns one open key and closes it when it goes.
+class UniqueKey {
+public:
+    UniqueKey() = default;
+    explicit UniqueKey(HKEY key) : key_(key) {}
+    ~UniqueKey() { Reset(); }
+    UniqueKey(UniqueKey&& other) noexcept : key_(other.Release()) {}
+    UniqueKey& operator=(UniqueKey&& other) noexcept {
+        if (this != &other) {
+            Reset(other.Release());
+        }
+        return *this;
+    }
+    UniqueKey(const UniqueKey&) = delete;
+    UniqueKey& operator=(const UniqueKey&) = delete;
+
+    HKEY get() const { return key_; }
+    HKEY* out() {
+        Reset();
+        return &key_;
+    }
+    explicit operator bool() const { return key_ != nullptr; }
+    HKEY Release() {
+        HKEY key = key_;
+        key_ = nullptr;
+        return key;
+    }
+    void Reset(HKEY key = nullptr);
+
+private:
+    HKEY key_ = nullptr;
+};
 
 // Whether this process may use `access` on the key: the host's stand-in for
 // checking the key's security descriptor. On the host the descriptor is the

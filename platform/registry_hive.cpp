@@ -77,7 +77,8 @@ std::string FormatValue(const RegistryValue& value) {
     return line + HexList(value.data, line.size());
 }
 
-void FormatKey(const RegistryNode& node, const std::string& path, bool is_root, std::ostringstream& out) {
+void FormatKey(const RegistryNode& node, const std::string& path, bool is_root,
+               std::ostringstream& out) {
     if (!is_root || !node.values.empty()) {
         out << "[" << path << "]\n";
         for (const RegistryValue& value : node.values) {
@@ -107,9 +108,12 @@ std::optional<std::u16string> ReadQuoted(std::string_view text, size_t* pos) {
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -203,7 +207,8 @@ std::optional<RegistryValue> ParseValue(std::string_view line, std::string* reas
         std::uint32_t number = static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16));
         value.type = REG_DWORD;
         value.data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-                      static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+                      static_cast<std::uint8_t>(number >> 16),
+                      static_cast<std::uint8_t>(number >> 24)};
         return value;
     }
     std::string_view list;
@@ -234,7 +239,8 @@ std::optional<RegistryValue> ParseValue(std::string_view line, std::string* reas
 }
 
 // The components of a section name below the hive's root.
-std::optional<std::vector<std::u16string>> SectionPath(std::string_view name, std::u16string_view root_name) {
+std::optional<std::vector<std::u16string>> SectionPath(std::string_view name,
+                                                       std::u16string_view root_name) {
     std::u16string wide = HostToWide(name);
     std::vector<std::u16string> parts;
     size_t pos = 0;
@@ -260,7 +266,9 @@ std::optional<std::vector<std::u16string>> SectionPath(std::string_view name, st
 
 }  // namespace
 
-bool RegistryNamesEqual(std::u16string_view a, std::u16string_view b) { return FileNamesEqual(a, b); }
+bool RegistryNamesEqual(std::u16string_view a, std::u16string_view b) {
+    return FileNamesEqual(a, b);
+}
 
 RegistryNode* RegistryNode::FindSubkey(std::u16string_view wanted) const {
     for (const auto& subkey : subkeys) {
@@ -279,8 +287,9 @@ RegistryNode& RegistryNode::AddSubkey(std::u16string subkey_name) {
 }
 
 bool RegistryNode::RemoveSubkey(std::u16string_view wanted) {
-    auto found = std::find_if(subkeys.begin(), subkeys.end(),
-                              [&](const auto& subkey) { return RegistryNamesEqual(subkey->name, wanted); });
+    auto found = std::find_if(subkeys.begin(), subkeys.end(), [&](const auto& subkey) {
+        return RegistryNamesEqual(subkey->name, wanted);
+    });
     if (found == subkeys.end()) {
         return false;
     }
@@ -307,8 +316,9 @@ void RegistryNode::SetValue(RegistryValue value) {
 }
 
 bool RegistryNode::RemoveValue(std::u16string_view wanted) {
-    auto found = std::find_if(values.begin(), values.end(),
-                              [&](const RegistryValue& value) { return RegistryNamesEqual(value.name, wanted); });
+    auto found = std::find_if(values.begin(), values.end(), [&](const RegistryValue& value) {
+        return RegistryNamesEqual(value.name, wanted);
+    });
     if (found == values.end()) {
         return false;
     }
@@ -323,7 +333,8 @@ std::string FormatHive(const RegistryNode& root, std::u16string_view root_name) 
     return out.str();
 }
 
-std::optional<std::unique_ptr<RegistryNode>> ParseHive(const std::string& text, std::u16string_view root_name,
+std::optional<std::unique_ptr<RegistryNode>> ParseHive(const std::string& text,
+                                                       std::u16string_view root_name,
                                                        HiveParseError* error) {
     auto root = std::make_unique<RegistryNode>();
     root->name = root_name;

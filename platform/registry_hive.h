@@ -38,12 +38,12 @@ inline constexpr DWORD REG_MULTI_SZ = 7;
 struct RegistryValue {
     std::u16string name;  // empty: the key's default value
     DWORD type = REG_NONE;
-    Bytes data;           // string types hold UTF-16 little-endian bytes
+    Bytes data;  // string types hold UTF-16 little-endian bytes
 };
 
 struct RegistryNode {
     std::u16string name;
-    std::vector<RegistryValue> values;                  // in the order they were made
+    std::vector<RegistryValue> values;                   // in the order they were made
     std::vector<std::unique_ptr<RegistryNode>> subkeys;  // in the order they were made
 
     RegistryNode* FindSubkey(std::u16string_view name) const;
@@ -65,7 +65,8 @@ struct HiveParseError {
 
 // `root_name` is the hive's name as it heads every section
 // ("HKEY_LOCAL_MACHINE"). An empty text is an empty hive.
-std::optional<std::unique_ptr<RegistryNode>> ParseHive(const std::string& text, std::u16string_view root_name,
+std::optional<std::unique_ptr<RegistryNode>> ParseHive(const std::string& text,
+                                                       std::u16string_view root_name,
                                                        HiveParseError* error);
 std::string FormatHive(const RegistryNode& root, std::u16string_view root_name);
 

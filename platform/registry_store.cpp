@@ -29,7 +29,8 @@ struct FileIdentity {
     timespec modified{};
     bool operator==(const FileIdentity& other) const {
         return device == other.device && inode == other.inode && size == other.size &&
-               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+               modified.tv_sec == other.modified.tv_sec &&
+               modified.tv_nsec == other.modified.tv_nsec;
     }
 };
 
@@ -51,9 +52,13 @@ std::string EnvironmentOr(const char* name, const std::string& fallback) {
     return value != nullptr && *value != '\0' ? std::string(value) : fallback;
 }
 
-std::string HomeDirectory() { return EnvironmentOr("HOME", "/tmp"); }
+std::string HomeDirectory() {
+    return EnvironmentOr("HOME", "/tmp");
+}
 
-std::string DirectoryOf(const std::string& path) { return path.substr(0, path.find_last_of('/')); }
+std::string DirectoryOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('/'));
+}
 
 bool MakeDirectories(const std::string& path, mode_t mode) {
     for (size_t slash = 1; slash != std::string::npos;) {
@@ -114,7 +119,8 @@ DWORD Refresh(HiveFile& file, const std::string& path, HiveId hive) {
     std::ostringstream text;
     text << in.rdbuf();
     HiveParseError error;
-    std::optional<std::unique_ptr<RegistryNode>> root = ParseHive(text.str(), HiveRootName(hive), &error);
+    std::optional<std::unique_ptr<RegistryNode>> root =
+        ParseHive(text.str(), HiveRootName(hive), &error);
     if (!root) {
         file.loaded = false;
         Diagnose(path + ":" + std::to_string(error.line) + ": " + error.reason);
@@ -173,9 +179,10 @@ std::string HiveFilePath(HiveId hive) {
     if (hive == HiveId::CurrentUser) {
         return EnvironmentOr("XDG_CONFIG_HOME", HomeDirectory() + "/.config") + "/cvn/user.reg";
     }
-    std::string fallback = ::geteuid() == 0
-                               ? std::string("/var/lib/cvn/registry")
-                               : EnvironmentOr("XDG_STATE_HOME", HomeDirectory() + "/.local/state") + "/cvn/registry";
+    std::string fallback =
+        ::geteuid() == 0
+            ? std::string("/var/lib/cvn/registry")
+            : EnvironmentOr("XDG_STATE_HOME", HomeDirectory() + "/.local/state") + "/cvn/registry";
     return EnvironmentOr("CVN_REGISTRY_DIR", fallback) + "/system.reg";
 }
 
@@ -198,7 +205,8 @@ DWORD ReadHive(HiveId hive, const std::function<DWORD(RegistryNode& root)>& read
     return read(*file.root);
 }
 
-DWORD ChangeHive(HiveId hive, const std::function<DWORD(RegistryNode& root, bool* changed)>& change) {
+DWORD ChangeHive(HiveId hive,
+                 const std::function<DWORD(RegistryNode& root, bool* changed)>& change) {
     const std::string path = HiveFilePath(hive);
     HiveFile& file = FileFor(path);
     std::lock_guard guard(file.lock);

@@ -32,7 +32,8 @@ DWORD ReadHive(HiveId hive, const std::function<DWORD(RegistryNode& root)>& read
 // Runs `change` on the hive under its lock. When it returns 0 and reports a
 // change, the hive is written before the lock is let go; a failed write is
 // the result (ERROR_ACCESS_DENIED when the host refuses it).
-DWORD ChangeHive(HiveId hive, const std::function<DWORD(RegistryNode& root, bool* changed)>& change);
+DWORD ChangeHive(HiveId hive,
+                 const std::function<DWORD(RegistryNode& root, bool* changed)>& change);
 
 std::string HiveFilePath(HiveId hive);
 std::u16string HiveRootName(HiveId hive);
