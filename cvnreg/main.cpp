@@ -1,5 +1,7 @@
 // cvnreg: shows and edits the NFS client's configuration in the registry
 // through the name-space API.
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -89,10 +91,17 @@ bool SetOption(cvn::MountEntry& entry, const std::string& assignment) {
         return true;
     }
     char* end = nullptr;
-    unsigned long number = std::strtoul(value.c_str(), &end, 0);
-    if (value.empty() || *end != '\0') {
+    errno = 0;
+    unsigned long long number = std::strtoull(value.c_str(), &end, 0);
+    // strtoull would take "-1" as the largest number: options have no sign.
+    if (value.empty() || *end != '\0' || value.find('-') != std::string::npos) {
         std::cerr << "cvnreg: " << row->name << " takes a number: " << value << "\n";
         return false;
+    }
+    // A number beyond 32 bits is clamped like any other out of range, not
+    // cut to its low bits.
+    if (errno == ERANGE || number > UINT32_MAX) {
+        number = UINT32_MAX;
     }
     cvprov::SetNumber(entry, *row, static_cast<uint32_t>(number));
     return true;
@@ -200,7 +209,7 @@ int Run(Command& command) {
         return ListFileSystems(command);
     if (name == "show" && names <= 2)
         return Show(command);
-    if (name == "set" && !command.arguments.empty())
+    if (name == "set" && names <= 2 && !command.arguments.empty())
         return Set(command);
     if (name == "add-host" && names == 1) {
         uint32_t status = AddHostEntry(command.words[0].c_str(), command.space, nullptr);

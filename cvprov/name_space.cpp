@@ -86,12 +86,35 @@ win32::DWORD ReadLayers(const char16_t* host, const char16_t* file_system, NAME_
     return EntryResult(space, system, user);
 }
 
+// Names are refused before any key is opened: a backslash would reach into
+// a nested key, and the key path must fit its buffer in the tree the space
+// writes to (for the spaces with the user tree, the shorter user path). A
+// system level whose own path would not fit is refused when it is read.
+win32::DWORD RefusedNames(const char16_t* host, const char16_t* file_system, NAME_SPACE space) {
+    win32::DWORD error = 0;
+    return KeyPath(WriteTree(space), host, file_system, &error) ? 0 : error;
+}
+
 win32::DWORD ReadInto(const char16_t* host, const char16_t* file_system, NAME_SPACE space,
                       API_SESS_PARAM* record) {
     cvn::MountEntry entry;
     win32::DWORD result = ReadLayers(host, file_system, space, entry);
     ToCaller(entry, record);
     return result;
+}
+
+// The refusal of a read. A refused read still hands back a fresh record, so
+// that a caller that goes on with it (a listing, an editor) never sees
+// another entry's values.
+win32::DWORD RefusedRead(const char16_t* host, const char16_t* file_system, NAME_SPACE space,
+                         API_SESS_PARAM* record) {
+    win32::DWORD refused = RefusedNames(host, file_system, space);
+    if (refused != 0) {
+        cvn::MountEntry entry;
+        FreshRecord(entry);
+        ToCaller(entry, record);
+    }
+    return refused;
 }
 
 win32::DWORD WriteEntry(const char16_t* host, const char16_t* file_system, NAME_SPACE space,
@@ -181,12 +204,14 @@ win32::DWORD ListingStep(const char16_t* host, NAME_SPACE space, REG_BROWSE* bro
     return 0;
 }
 
-bool UserKeyExists(const char16_t* host, const std::u16string& file_system) {
+// Whether the user key of a listed file system is known to be gone. A name
+// that cannot make a key path was never read, so it is still there.
+bool UserKeyGone(const char16_t* host, const std::u16string& file_system) {
     win32::DWORD error = 0;
     std::optional<std::string> path = KeyPath(Tree::User, host, file_system.c_str(), &error);
     win32::UniqueKey key;
     return path && win32::RegOpenKeyExA(TreeRoot(Tree::User), path->c_str(), 0, win32::KEY_READ,
-                                        key.out()) == win32::ERROR_SUCCESS;
+                                        key.out()) == win32::ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace
@@ -211,6 +236,9 @@ uint32_t WINAPI SetCorvParam(NAME_SPACE space, API_SESS_PARAM* record) {
 uint32_t WINAPI GetHostEntry(const char16_t* host, NAME_SPACE space, API_SESS_PARAM* record) {
     if (record == nullptr || !HasText(host)) {
         return win32::ERROR_INVALID_PARAMETER;
+    }
+    if (win32::DWORD refused = RefusedRead(host, nullptr, space, record)) {
+        return refused;
     }
     return ReadInto(host, nullptr, space, record);
 }
@@ -263,6 +291,9 @@ uint32_t WINAPI GetFileSystemEntry(const char16_t* host, const char16_t* file_sy
                                    NAME_SPACE space, API_SESS_PARAM* record) {
     if (record == nullptr) {
         return win32::ERROR_INVALID_PARAMETER;
+    }
+    if (win32::DWORD refused = RefusedRead(host, file_system, space, record)) {
+        return refused;
     }
     win32::DWORD result = ReadInto(host, file_system, space, record);
     if (!HasText(file_system) && IncludesUser(space)) {
@@ -323,6 +354,9 @@ uint32_t WINAPI GetFileSystemEntryNext(const char16_t* host, NAME_SPACE space, R
     if (browse == nullptr || record == nullptr || !HasText(host)) {
         return win32::ERROR_INVALID_PARAMETER;
     }
+    if (win32::DWORD refused = RefusedNames(host, nullptr, space)) {
+        return refused;
+    }
     for (;;) {
         Step step;
         if (win32::DWORD error = ListingStep(host, space, browse, &step)) {
@@ -333,7 +367,7 @@ uint32_t WINAPI GetFileSystemEntryNext(const char16_t* host, NAME_SPACE space, R
         // Reading may have removed the user key as an obsolete alias; the
         // user list is then one shorter and the next name sits at the index
         // just taken.
-        if (step.took_user && !UserKeyExists(host, file_system)) {
+        if (step.took_user && UserKeyGone(host, file_system)) {
             --browse->user_index;
         }
         if (result != win32::ERROR_FILE_NOT_FOUND) {
@@ -344,8 +378,11 @@ uint32_t WINAPI GetFileSystemEntryNext(const char16_t* host, NAME_SPACE space, R
 
 uint32_t WINAPI GetFileSystemEntryFirst(const char16_t* host, NAME_SPACE space, REG_BROWSE* browse,
                                         API_SESS_PARAM* record) {
-    if (browse == nullptr) {
+    if (browse == nullptr || record == nullptr || !HasText(host)) {
         return win32::ERROR_INVALID_PARAMETER;
+    }
+    if (win32::DWORD refused = RefusedNames(host, nullptr, space)) {
+        return refused;
     }
     // Obsolete aliases go before the walk starts, so that none is deleted
     // behind the cursor while it walks.

@@ -9,6 +9,7 @@
 #include "cvprov/password_codec.h"
 #include "cvprov/registry_values.h"
 #include "platform/errors.h"
+#include "platform/registry_hive.h"
 
 namespace cvprov {
 
@@ -77,6 +78,20 @@ win32::LONG OpenTree(Tree tree, win32::UniqueKey* key) {
                                 key->out());
 }
 
+// Whether the row's current value is there already. Registry names ignore
+// case, so the previous "cd-rom" and the current "CD-ROM" are one value:
+// while it still holds the previous version's text where a number belongs,
+// it is not yet converted, and is converted in place.
+bool HasCurrentValue(win32::HKEY key, const OptionRow& row) {
+    std::optional<StoredValue> current = QueryValue(key, row.name);
+    if (!current) {
+        return false;
+    }
+    const bool same_name = win32::RegistryNamesEqual(Wide(row.name), Wide(row.previous_name));
+    const bool text = current->type == win32::REG_SZ || current->type == win32::REG_EXPAND_SZ;
+    return !(same_name && text && row.kind != OptionKind::Text);
+}
+
 }  // namespace
 
 void ConvertPassword(win32::HKEY key) {
@@ -96,7 +111,7 @@ void ConvertPassword(win32::HKEY key) {
 
 void ConvertLegacyValues(win32::HKEY key) {
     for (const OptionRow& row : OptionTable()) {
-        if (row.previous_name == nullptr || QueryValue(key, row.name)) {
+        if (row.previous_name == nullptr || HasCurrentValue(key, row)) {
             continue;
         }
         std::optional<std::string> previous = QueryText(key, row.previous_name);

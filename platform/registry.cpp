@@ -58,6 +58,11 @@ std::optional<KeyRef> Resolve(HKEY key) {
 }
 
 HKEY NewHandle(HiveId hive, Path path, REGSAM access) {
+    // The most a caller may have is all of it: whether the host lets a
+    // change be written is decided when it is written.
+    if (access & MAXIMUM_ALLOWED) {
+        access |= KEY_ALL_ACCESS;
+    }
     HKEY key = new RegistryKeyTag{hive, std::move(path), access};
     std::lock_guard guard(g_keys_lock);
     g_keys.insert(key);
@@ -101,6 +106,12 @@ bool SubkeysInCreationOrder() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// A line break would end the name's line in the hive file and leave a hive
+// that can no longer be read, so no name that holds one is made.
+bool NameFitsTheHive(std::u16string_view name) {
+    return name.find(u'\n') == std::u16string_view::npos;
 }
 
 std::vector<const RegistryNode*> ListedSubkeys(const RegistryNode& node) {
@@ -208,6 +219,9 @@ LONG OpenKey(HKEY key, std::u16string_view subkey, REGSAM access, HKEY* result) 
     Path path = parent->path;
     path.insert(path.end(), below->begin(), below->end());
     LONG status = static_cast<LONG>(ReadHive(parent->hive, [&](RegistryNode& root) -> DWORD {
+        if (Find(root, parent->path) == nullptr) {
+            return ERROR_KEY_DELETED;
+        }
         return Find(root, path) != nullptr ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     }));
     if (status == ERROR_SUCCESS) {
@@ -227,7 +241,7 @@ LONG CreateKey(HKEY key, std::u16string_view subkey, REGSAM access, HKEY* result
         return ERROR_INVALID_HANDLE;
     }
     std::optional<Path> below = SubkeyPath(subkey);
-    if (!below) {
+    if (!below || !NameFitsTheHive(subkey)) {
         return ERROR_INVALID_PARAMETER;
     }
     Path path = parent->path;
@@ -309,7 +323,7 @@ LONG QueryValue(HKEY key, const std::u16string& name, DWORD* type, BYTE* data, D
 
 LONG SetValue(HKEY key, const std::u16string& name, DWORD type, const BYTE* data, DWORD size,
               bool narrow) {
-    if (name.size() > kMaxValueName || (data == nullptr && size != 0)) {
+    if (name.size() > kMaxValueName || !NameFitsTheHive(name) || (data == nullptr && size != 0)) {
         return ERROR_INVALID_PARAMETER;
     }
     Bytes bytes = WideData(type, data, size, narrow);

@@ -9,7 +9,9 @@
 // host refuses the write, ERROR_KEY_DELETED for a handle whose key has gone,
 // ERROR_BADDB for a hive file that cannot be read. Subkeys are enumerated in
 // ascending order without regard to case on Windows NT and in the order they
-// were made on Windows 95, as each platform keeps them.
+// were made on Windows 95, as each platform keeps them. A key or value name
+// that holds a line break is refused (ERROR_INVALID_PARAMETER): the hive's
+// text form has no room for it.
 #pragma once
 
 #include <cstdint>

@@ -27,6 +27,13 @@ bool IsPlainText(const RegistryValue& value, std::u16string* text) {
         return false;
     }
     units.pop_back();
+    // A line break would end the line inside the quotes, and a text that is
+    // not UTF-16 (lone surrogates) may come back from UTF-8 as another one:
+    // those are kept as bytes too.
+    if (units.find_first_of(u"\r\n") != std::u16string::npos ||
+        HostToWide(WideToHost(units)) != units) {
+        return false;
+    }
     *text = std::move(units);
     return true;
 }
@@ -73,7 +80,14 @@ std::string FormatValue(const RegistryValue& value) {
                           (static_cast<unsigned>(value.data[3]) << 24));
         return line + number;
     }
-    line += value.type == REG_BINARY ? "hex:" : "hex(" + std::to_string(value.type) + "):";
+    if (value.type == REG_BINARY) {
+        line += "hex:";
+    } else {
+        // The type is hex, as the reader takes it: hex(b) is type 11.
+        char type[16];  // "hex(", at most eight digits, "):" and the terminator
+        std::snprintf(type, sizeof type, "hex(%x):", static_cast<unsigned>(value.type));
+        line += type;
+    }
     return line + HexList(value.data, line.size());
 }
 
@@ -354,8 +368,11 @@ std::optional<std::unique_ptr<RegistryNode>> ParseHive(const std::string& text,
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        // A final backslash continues the line.
-        while (!line.empty() && line.back() == '\\' && !line.starts_with('[')) {
+        // A final backslash continues the line, but not a comment, which may
+        // well end in a path such as C:\.
+        const size_t first = line.find_first_not_of(" \t");
+        const bool comment = first != std::string::npos && line[first] == ';';
+        while (!comment && !line.empty() && line.back() == '\\' && !line.starts_with('[')) {
             std::string next;
             if (!std::getline(lines, next)) {
                 return fail(number, "the file ends inside a continued line");

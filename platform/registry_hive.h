@@ -13,9 +13,10 @@
 //
 // Every key is written as a section, also one without values, so that it
 // persists. Strings are UTF-8 with \\ and \" escaped. A string value whose
-// bytes are not one terminated UTF-16 text is written as hex(1) so that it
-// comes back byte for byte. Lines may be continued with a final backslash;
-// lines starting with ';' are comments.
+// bytes are not one terminated UTF-16 text, or whose text holds a line break,
+// is written as hex(1) so that it comes back byte for byte. Types in hex(N)
+// are hex numbers. Lines may be continued with a final backslash;
+// lines starting with ';' are comments, and are never continued.
 #pragma once
 
 #include <memory>

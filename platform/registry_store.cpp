@@ -7,10 +7,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 
 #include "platform/atomic_file.h"
 #include "platform/debug_output.h"
@@ -79,6 +77,40 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
 }
 
+// The whole hive file and the identity of what was read. Anything short of
+// all of it is an error: a hive read in part, or a directory read as
+// nothing, would pass for a smaller hive and be written back as one.
+DWORD ReadWholeFile(const std::string& path, std::string* text, FileIdentity* identity) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return ERROR_ACCESS_DENIED;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return ERROR_ACCESS_DENIED;
+    }
+    *identity = FileIdentity{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+    char buffer[1 << 14];  // one read's worth; the loop goes on to the end
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) {
+            break;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const int error_number = errno;
+            ::close(fd);
+            return Win32ErrorFromErrno(error_number);
+        }
+        text->append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return 0;
+}
+
 HiveFile& FileFor(const std::string& path) {
     std::lock_guard guard(g_files_lock);
     std::unique_ptr<HiveFile>& file = g_files[path];
@@ -112,15 +144,13 @@ DWORD Refresh(HiveFile& file, const std::string& path, HiveId hive) {
     if (file.loaded && file.root && *identity == file.identity) {
         return 0;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return ERROR_ACCESS_DENIED;
+    std::string text;
+    if (DWORD error = ReadWholeFile(path, &text, &*identity)) {
+        file.loaded = false;
+        return error;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
     HiveParseError error;
-    std::optional<std::unique_ptr<RegistryNode>> root =
-        ParseHive(text.str(), HiveRootName(hive), &error);
+    std::optional<std::unique_ptr<RegistryNode>> root = ParseHive(text, HiveRootName(hive), &error);
     if (!root) {
         file.loaded = false;
         Diagnose(path + ":" + std::to_string(error.line) + ": " + error.reason);

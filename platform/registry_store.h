@@ -11,7 +11,10 @@
 // to a temporary file that is then renamed over it, so that writers in
 // several processes lose nothing and a crash never leaves half a hive. A
 // hive file that cannot be parsed is never written over: every call on that
-// hive fails with ERROR_BADDB and the reason, with its line, is kept.
+// hive fails with ERROR_BADDB and the reason, with its line, is kept. One
+// that cannot be read whole (a directory in its place) fails them with the
+// host's reason, ERROR_ACCESS_DENIED for a directory, and is never taken for
+// an empty hive.
 #pragma once
 
 #include <functional>
