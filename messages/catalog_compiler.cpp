@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/hex.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -24,15 +25,6 @@ struct Failure {
     std::string message;
 };
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::u16string Unescape(const std::string& text) {
     std::u16string out;
@@ -68,7 +60,7 @@ std::u16string Unescape(const std::string& text) {
             case 'u': {
                 char32_t value = 0;
                 for (int i = 0; i < 4; ++i, ++pos) {
-                    int digit = pos < text.size() ? HexValue(text[pos]) : -1;
+                    int digit = pos < text.size() ? win32::HexDigitValue(text[pos]) : -1;
                     if (digit < 0) {
                         throw Failure{"\\u needs four hex digits"};
                     }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "platform/case_fold.h"
+#include "platform/hex.h"
 #include "platform/host_text.h"
 
 namespace win32 {
@@ -121,15 +122,6 @@ std::optional<std::u16string> ReadQuoted(std::string_view text, size_t* pos) {
     return std::nullopt;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::optional<Bytes> ReadHexList(std::string_view text) {
     Bytes bytes;
@@ -144,7 +136,7 @@ std::optional<Bytes> ReadHexList(std::string_view text) {
         unsigned value = 0;
         int digits = 0;
         while (pos < text.size() && digits < 3) {
-            int digit = HexDigit(text[pos]);
+            int digit = HexDigitValue(text[pos]);
             if (digit < 0) {
                 break;
             }
