@@ -1,5 +1,7 @@
 #include "common/records.h"
 
+#include "platform/memory.h"
+
 namespace cvn {
 
 namespace me = mount_entry;
@@ -39,6 +41,10 @@ void MountEntry::Initialize() {
     }
     entry.SetU32(me::kCounterP, 0);
     entry.SetU32(me::kReserved4668, 0);
+}
+
+void MountEntry::WipePassword() {
+    win32::SecureZeroMemory(data() + mount_entry::kPassword.offset, mount_entry::kPassword.bytes());
 }
 
 void NfsAttributes::Initialize() {

@@ -123,6 +123,9 @@ public:
         return (device_word() & mount_entry::kDeviceTypeMask) >> mount_entry::kDeviceTypeShift;
     }
 
+    // Clears the password field, so that no copy of it outlives its use.
+    void WipePassword();
+
     std::u16string Text(CountedNameField field) const { return CountedNameText(view(), field); }
     int SetText(CountedNameField field, std::u16string_view text) {
         return CopyCountedName(text, view(), field);
@@ -243,6 +246,34 @@ inline constexpr std::size_t kSize = 12;
 inline constexpr std::size_t kZero = 4;
 inline constexpr std::size_t kAddress = 8;
 }  // namespace address_record
+
+// The logged-on user's credentials (requests to get and set the user).
+namespace credentials_record {
+inline constexpr std::size_t kSize = 104;
+inline constexpr CountedNameField kUserName{4, 32};
+inline constexpr CountedNameField kPassword{70, 16};
+static_assert(kUserName.end() == kPassword.offset && kPassword.end() == kSize);
+}  // namespace credentials_record
+
+// Opening a listing of a host's exports or printers.
+namespace list_open_record {
+inline constexpr std::size_t kSize = 92;
+inline constexpr std::size_t kListHandle = 4;
+inline constexpr CountedNameField kHost{8, 40};
+inline constexpr std::size_t kTrailer = 90;  // u16 0
+static_assert(kHost.end() == kTrailer && kTrailer + 2 == kSize);
+}  // namespace list_open_record
+
+// One entry of such a listing.
+namespace list_entry_record {
+inline constexpr std::size_t kSize = 2088;
+inline constexpr std::size_t kListHandle = 4;
+inline constexpr CountedNameField kName{8, 12};
+inline constexpr CountedNameField kText{34, 1024};
+inline constexpr std::size_t kFlags = 2084;
+inline constexpr std::uint32_t kFlagAlternatePrefix = 0x2;
+static_assert(kName.end() == kText.offset && kText.end() == kFlags && kFlags + 4 == kSize);
+}  // namespace list_entry_record
 
 // Writes the tag and a zero status at the start of any record.
 void InitializeHeader(win32::ByteView record);

@@ -1,24 +1,22 @@
-// Connecting and disconnecting.
-//
-// NOT YET BUILT: both go through the network provider, which is not part of
-// the tree yet. Until it is, each reports that the request is not supported
-// (the system text of error 50); the dispatch already calls them exactly
-// where the provider will be bound.
+// Connecting and disconnecting through the network provider.
 #pragma once
 
 #include <string>
 
+#include "cvlink/tool.h"
 #include "platform/types.h"
 
 namespace cvlink {
 
-// Prints the result as the connection does ("\n  " and the system text)
-// and returns the Win32 result.
-win32::DWORD Connect(const std::u16string& local_name, const std::u16string& remote_name,
-                     const std::u16string& user_name, const std::u16string& password);
+// Connects with the tool's password, retrying on a wrong password (once
+// with an empty one, then asking up to five times), and prints the result
+// ("\n  " and the system's text; for a drive also text 314).
+win32::DWORD Connect(Tool& tool, const std::u16string& local_name,
+                     const std::u16string& remote_name, const std::u16string& user_name);
 
-// Returns the Win32 result; the caller prints it. A name starting with '*'
-// disconnects all mounts after asking.
+// Disconnects a drive ("X:") or a remote name; a name starting with '*'
+// disconnects every mount after asking. Returns the Win32 result; the caller
+// prints it.
 win32::DWORD Disconnect(const std::u16string& name, int force);
 
 }  // namespace cvlink

@@ -7,6 +7,7 @@
 #include "cvlink/dispatch.h"
 #include "cvlink/response_file.h"
 #include "cvlink/tool.h"
+#include "platform/memory.h"
 
 namespace cvlink {
 
@@ -30,6 +31,7 @@ int Run(int argc, char** argv) {
     } else {
         Dispatch(tool, arguments);
     }
+    win32::SecureZeroMemory(tool.password.data(), tool.password.size() * sizeof(char16_t));
     // Whatever the outcome, it was said on the console.
     return cvn::EndTool(0);
 }

@@ -78,7 +78,7 @@ bool ValidateLocalName(Command& command) {
 }
 
 void RunConnect(Tool& tool, const Command& command) {
-    Connect(command.local, command.remote, command.user, tool.password);
+    Connect(tool, command.local, command.remote, command.user);
 }
 
 void DispatchOne(Tool& tool, const std::u16string& argument) {

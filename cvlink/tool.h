@@ -12,6 +12,7 @@ inline constexpr unsigned kMsgConnectedTo = 314;
 inline constexpr unsigned kMsgPasswordPrompt = 315;
 inline constexpr unsigned kMsgResponseFileNotOpened = 316;
 inline constexpr unsigned kMsgListHeading = 320;
+inline constexpr unsigned kMsgDisconnectAllQuestion = 321;
 inline constexpr unsigned kMsgNoMounts = 323;
 inline constexpr unsigned kMsgResponseLineTooLong = 5401;
 

@@ -25,7 +25,6 @@ struct Failure {
     std::string message;
 };
 
-
 std::u16string Unescape(const std::string& text) {
     std::u16string out;
     for (size_t pos = 0; pos < text.size();) {

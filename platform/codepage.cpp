@@ -273,6 +273,17 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR source, int source_
     return sink.Finish();
 }
 
+BOOL GetCPInfo(UINT code_page, CPINFO* info) {
+    if (info == nullptr || (!IsAnsi(code_page) && code_page != CP_UTF8)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *info = CPINFO{};
+    info->MaxCharSize = code_page == CP_UTF8 ? 4 : 1;
+    info->DefaultChar[0] = '?';
+    return TRUE;
+}
+
 std::u16string AnsiToWide(std::string_view text) {
     std::u16string wide;
     wide.reserve(text.size());

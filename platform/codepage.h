@@ -43,6 +43,15 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, LPCWSTR source, int source_
                         LPSTR output, int output_size, LPCSTR default_char,
                         BOOL* used_default_char);
 
+struct CPINFO {
+    UINT MaxCharSize;
+    BYTE DefaultChar[2];
+    BYTE LeadByte[12];
+};
+
+// FALSE with ERROR_INVALID_PARAMETER for a code page the host does not know.
+BOOL GetCPInfo(UINT code_page, CPINFO* info);
+
 // Whole-string conversions between UTF-16 and the ANSI code page, for code
 // that needs no flags or size rules.
 std::u16string AnsiToWide(std::string_view text);

@@ -1,5 +1,7 @@
 #include "platform/memory.h"
 
+#include <string.h>
+
 #include <cstdlib>
 
 #include "platform/errors.h"
@@ -15,6 +17,12 @@ HLOCAL LocalAlloc(UINT flags, std::size_t bytes) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     }
     return memory;
+}
+
+void SecureZeroMemory(void* memory, std::size_t bytes) {
+    if (memory != nullptr) {
+        ::explicit_bzero(memory, bytes);
+    }
 }
 
 HLOCAL LocalFree(HLOCAL memory) {

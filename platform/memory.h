@@ -14,6 +14,9 @@ inline constexpr UINT LMEM_ZEROINIT = 0x0040;
 // Null with ERROR_NOT_ENOUGH_MEMORY when the host has no memory.
 HLOCAL LocalAlloc(UINT flags, std::size_t bytes);
 
+// Clears memory in a way the compiler may not leave out: for passwords.
+void SecureZeroMemory(void* memory, std::size_t bytes);
+
 // Returns null on success, as the platform does; a null handle is accepted.
 HLOCAL LocalFree(HLOCAL memory);
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -99,6 +101,17 @@ std::string HostModuleName(std::u16string_view name) {
     return WithDefaultExtension(std::move(host));
 }
 
+// Modules loaded through the layer, with the count of loads not yet freed:
+// the module's entry point hears of the first load and the last free only.
+std::mutex g_modules_lock;
+std::map<void*, int> g_module_loads;
+
+using DllEntryPoint = BOOL (*)(HINSTANCE, DWORD, void*);
+
+DllEntryPoint EntryPointOf(void* handle) {
+    return reinterpret_cast<DllEntryPoint>(::dlsym(handle, "DllMain"));
+}
+
 HMODULE LoadHostModule(const std::string& name) {
     if (name.empty()) {
         SetLastError(ERROR_MOD_NOT_FOUND);
@@ -113,6 +126,20 @@ HMODULE LoadHostModule(const std::string& name) {
     if (handle == nullptr) {
         SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;
+    }
+    std::unique_lock guard(g_modules_lock);
+    if (++g_module_loads[handle] == 1) {
+        if (DllEntryPoint entry = EntryPointOf(handle)) {
+            guard.unlock();  // the entry point may load modules itself
+            const BOOL attached = entry(static_cast<HMODULE>(handle), DLL_PROCESS_ATTACH, nullptr);
+            guard.lock();
+            if (!attached) {
+                g_module_loads.erase(handle);
+                ::dlclose(handle);
+                SetLastError(ERROR_DLL_INIT_FAILED);
+                return nullptr;
+            }
+        }
     }
     return static_cast<HMODULE>(handle);
 }
@@ -169,10 +196,21 @@ const void* GetModuleDataExport(HMODULE module, const char* name) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
-    if (module == nullptr || ::dlclose(module) != 0) {
+    std::unique_lock guard(g_modules_lock);
+    auto found = g_module_loads.find(module);
+    if (module == nullptr || found == g_module_loads.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    if (--found->second == 0) {
+        g_module_loads.erase(found);
+        if (DllEntryPoint entry = EntryPointOf(module)) {
+            guard.unlock();
+            entry(module, DLL_PROCESS_DETACH, nullptr);
+            guard.lock();
+        }
+    }
+    ::dlclose(module);
     return TRUE;
 }
 

@@ -14,8 +14,15 @@
 
 namespace win32 {
 
+inline constexpr DWORD DLL_PROCESS_DETACH = 0;
+inline constexpr DWORD DLL_PROCESS_ATTACH = 1;
+
 // Failures set the last error: ERROR_MOD_NOT_FOUND when no file is found,
-// ERROR_BAD_EXE_FORMAT when a file is found but is not a loadable module.
+// ERROR_BAD_EXE_FORMAT when a file is found but is not a loadable module,
+// ERROR_DLL_INIT_FAILED when its entry point refuses the load. A module
+// whose exports include `DllMain` (BOOL DllMain(HINSTANCE, DWORD, void*)) is
+// told of the first load in the process (DLL_PROCESS_ATTACH) and of the free
+// that lets go of the last (DLL_PROCESS_DETACH).
 HMODULE LoadLibraryA(LPCSTR file_name);
 HMODULE LoadLibraryW(LPCWSTR file_name);
 

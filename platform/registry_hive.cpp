@@ -122,7 +122,6 @@ std::optional<std::u16string> ReadQuoted(std::string_view text, size_t* pos) {
     return std::nullopt;
 }
 
-
 std::optional<Bytes> ReadHexList(std::string_view text) {
     Bytes bytes;
     size_t pos = 0;

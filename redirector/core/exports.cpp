@@ -101,13 +101,18 @@ std::optional<ExportTable> ExportTable::Parse(const std::string& text, std::stri
         if (separator == std::u16string::npos || separator == 0 || separator + 1 >= rest.size()) {
             return fail("the export must be written \\\\host\\export");
         }
-        if ((*fields)[1].empty() || (*fields)[1][0] != '/') {
+        Export entry;
+        std::string directory = (*fields)[1];
+        if (directory.starts_with("printer:")) {
+            entry.kind = Export::Kind::Printer;
+            directory = directory.substr(8);
+        }
+        if (directory.empty() || directory[0] != '/') {
             return fail("the directory must be an absolute host path");
         }
-        Export entry;
         entry.host = rest.substr(0, separator);
         entry.path = rest.substr(separator + 1);
-        entry.directory = (*fields)[1];
+        entry.directory = directory;
         if (fields->size() == 4) {
             entry.user = win32::HostToWide((*fields)[2]);
             entry.password = win32::HostToWide((*fields)[3]);
@@ -134,8 +139,20 @@ std::optional<ExportTable> ExportTable::Load(const std::string& path, std::strin
 
 ExportTable ExportTable::Demo(const std::string& directory) {
     ExportTable table;
-    table.exports_.push_back(Export{u"localhost", u"demo", directory, u"", u""});
+    table.exports_.push_back(
+        Export{Export::Kind::Disk, u"localhost", u"demo", directory, u"", u""});
     return table;
+}
+
+const Export* ExportTable::FindPrinter(std::u16string_view host, std::u16string_view name) const {
+    const std::u16string wanted = NormalizeRemotePath(name);
+    for (const Export& entry : exports_) {
+        if (entry.kind == Export::Kind::Printer && win32::FileNamesEqual(entry.host, host) &&
+            win32::FileNamesEqual(entry.path, wanted)) {
+            return &entry;
+        }
+    }
+    return nullptr;
 }
 
 bool ExportTable::HasHost(std::u16string_view host) const {
@@ -152,7 +169,8 @@ const Export* ExportTable::Find(std::u16string_view host, std::u16string_view pa
     std::u16string wanted = NormalizeRemotePath(path);
     const Export* best = nullptr;
     for (const Export& entry : exports_) {
-        if (!win32::FileNamesEqual(entry.host, host) || !wanted.starts_with(entry.path)) {
+        if (entry.kind != Export::Kind::Disk || !win32::FileNamesEqual(entry.host, host) ||
+            !wanted.starts_with(entry.path)) {
             continue;
         }
         if (wanted.size() != entry.path.size() && wanted[entry.path.size()] != u'\\') {

@@ -3,7 +3,11 @@
 //
 // The exports file holds one export per line:
 //
-//     \\host\export   /host/directory   [user password]
+//     \\host\export   /host/directory           [user password]
+//     \\host\queue    printer:/spool/directory  [user password]
+//
+// A "printer:" line is a printer queue: the jobs printed to it are kept as
+// files in that directory.
 //
 // Fields are separated by blanks or tabs; a field holding blanks is put in
 // double quotes. '#' starts a comment line. Host names compare without
@@ -17,6 +21,8 @@
 namespace cvnrd {
 
 struct Export {
+    enum class Kind { Disk, Printer };
+    Kind kind = Kind::Disk;
     std::u16string host;
     std::u16string path;    // without leading separators, '\' between components
     std::string directory;  // host directory
@@ -33,10 +39,13 @@ public:
     static ExportTable Demo(const std::string& directory);
 
     bool HasHost(std::u16string_view host) const;
-    // The export whose path is `path` or a leading part of it (ending at a
-    // separator); `rest` receives what follows, without leading separators.
+    // The disk export whose path is `path` or a leading part of it (ending
+    // at a separator); `rest` receives what follows, without leading
+    // separators.
     const Export* Find(std::u16string_view host, std::u16string_view path,
                        std::u16string* rest) const;
+    // The printer queue of that exact name.
+    const Export* FindPrinter(std::u16string_view host, std::u16string_view name) const;
     const std::vector<Export>& exports() const { return exports_; }
 
 private:

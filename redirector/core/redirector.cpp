@@ -52,6 +52,12 @@ constexpr RequestSpec kRequests[] = {
     {cvn::FSCTL_SERVER_NEXT_MOUNT, me::kSize, Target::ControlDevice},
     {cvn::FSCTL_SERVER_SET_NFSATR_95, cvn::kSetAttributes95Size, Target::ControlDevice},
     {cvn::FSCTL_SERVER_GET_NFSATR_95, cvn::kGetAttributes95Size, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_ADD_PRINTER, me::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_GET_USER, cvn::credentials_record::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_SET_USER, cvn::credentials_record::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_OPEN_EXPORTS, cvn::list_open_record::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_OPEN_PRINTERS, cvn::list_open_record::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_NEXT_ENTRY, cvn::list_entry_record::kSize, Target::ControlDevice},
 };
 
 const RequestSpec* FindSpec(win32::DWORD code) {
@@ -282,6 +288,25 @@ protocol::Reply Redirector::Control(Session& session, const protocol::Request& r
         case cvn::FSCTL_SERVER_ADD_DISK:
             as_entry([&](cvn::MountEntry& entry) { return AddDisk(entry); });
             break;
+        case cvn::FSCTL_SERVER_ADD_PRINTER:
+            as_entry([&](cvn::MountEntry& entry) { return AddPrinter(entry); });
+            break;
+        case cvn::FSCTL_SERVER_SET_USER:
+            failure = SetUser(view);
+            break;
+        case cvn::FSCTL_SERVER_GET_USER:
+            failure = GetUser(view);
+            break;
+        case cvn::FSCTL_SERVER_OPEN_EXPORTS:
+        case cvn::FSCTL_SERVER_OPEN_PRINTERS:
+            failure =
+                OpenListing(session, view,
+                            request.code == cvn::FSCTL_SERVER_OPEN_EXPORTS ? Export::Kind::Disk
+                                                                           : Export::Kind::Printer);
+            break;
+        case cvn::FSCTL_SERVER_NEXT_ENTRY:
+            failure = NextListEntry(session, view);
+            break;
         case cvn::FSCTL_SERVER_DEL_FORCE:
         case cvn::FSCTL_SERVER_DEL:
             as_entry([&](cvn::MountEntry& entry) {
@@ -315,6 +340,17 @@ protocol::Reply Redirector::Control(Session& session, const protocol::Request& r
     return Success(std::move(record));
 }
 
+namespace {
+
+bool CredentialsMatch(const Export& found, const cvn::MountEntry& entry) {
+    return found.user.empty() ||
+           (entry.Text(me::kUserName) == found.user &&
+            entry.Text(me::kPassword) ==
+                std::u16string_view(found.password).substr(0, me::kPassword.capacity));
+}
+
+}  // namespace
+
 std::optional<Failure> Redirector::AddDisk(cvn::MountEntry& entry) {
     const std::uint8_t device = entry.device_code();
     if (device != 0 && (device < 'A' || device > 'Z')) {
@@ -332,29 +368,119 @@ std::optional<Failure> Redirector::AddDisk(cvn::MountEntry& entry) {
     }
     // Credentials first: without them a client learns nothing of what lies
     // below the export.
-    if (!found->user.empty() &&
-        (entry.Text(me::kUserName) != found->user ||
-         entry.Text(me::kPassword) !=
-             std::u16string_view(found->password).substr(0, me::kPassword.capacity))) {
+    if (!CredentialsMatch(*found, entry)) {
         return kBadPassword;
     }
     std::optional<std::string> directory = JoinBelow(found->directory, rest);
     if (!directory || !IsDirectory(*directory) || CheckWithin(*directory, found->directory)) {
         return kNoSuchExport;
     }
-    if (device != 0 ? mounts_.FindByDevice(device) != nullptr
-                    : mounts_.FindByName(host, path, true) != nullptr) {
+    return Connect(entry, *found, *directory, me::kDeviceTypeDisk);
+}
+
+// A printer connection: a port LPT1 to LPT9 (device code '1' to '9') or none.
+std::optional<Failure> Redirector::AddPrinter(cvn::MountEntry& entry) {
+    const std::uint8_t device = entry.device_code();
+    if (device != 0 && (device < '1' || device > '9')) {
+        return kBadDevice;
+    }
+    const std::u16string host = entry.Text(me::kHost);
+    if (host.empty() || !exports_.HasHost(host)) {
+        return kNoSuchHost;
+    }
+    const Export* found = exports_.FindPrinter(host, entry.Text(me::kPath));
+    if (found == nullptr) {
+        return kNoSuchExport;
+    }
+    if (!CredentialsMatch(*found, entry)) {
+        return kBadPassword;
+    }
+    if (!IsDirectory(found->directory)) {
+        return kNoSuchExport;
+    }
+    // The three printer kinds are the client's to choose; anything else is
+    // taken for the first.
+    const std::uint32_t kind =
+        entry.device_type() >= 2 && entry.device_type() <= 4 ? entry.device_type() : 2;
+    return Connect(entry, *found, found->directory, kind);
+}
+
+std::optional<Failure> Redirector::Connect(cvn::MountEntry& entry, const Export& found,
+                                           std::string directory, std::uint32_t device_type) {
+    const std::uint8_t device = entry.device_code();
+    if (device != 0
+            ? mounts_.FindByDevice(device) != nullptr
+            : mounts_.FindByName(entry.Text(me::kHost), entry.Text(me::kPath), true) != nullptr) {
         return kDeviceInUse;
     }
     entry.set_device_word((entry.device_word() & ~me::kDeviceTypeMask) |
-                          (me::kDeviceTypeDisk << me::kDeviceTypeShift));
+                          (device_type << me::kDeviceTypeShift));
     // Kept by no one once the connection is made: every byte of the field
     // goes, not just its length, since the entry is handed to any client
     // that asks for it.
     entry.view().Fill(me::kPassword.offset, me::kPassword.bytes(), 0);
-    Mount& mount = mounts_.Add(entry, *directory, found->directory);
+    Mount& mount = mounts_.Add(entry, std::move(directory), found.directory);
     ++counters_.connections_made;
     Describe(mount, entry);
+    return std::nullopt;
+}
+
+std::optional<Failure> Redirector::SetUser(win32::ByteView record) {
+    namespace cr = cvn::credentials_record;
+    user_name_ = cvn::CountedNameText(record, cr::kUserName);
+    user_password_ = cvn::CountedNameText(record, cr::kPassword);
+    record.Fill(cr::kPassword.offset, cr::kPassword.bytes(), 0);
+    return std::nullopt;
+}
+
+// The user name only: the password is never handed out again.
+std::optional<Failure> Redirector::GetUser(win32::ByteView record) {
+    namespace cr = cvn::credentials_record;
+    cvn::CopyCountedName(user_name_, record, cr::kUserName);
+    record.Fill(cr::kPassword.offset, cr::kPassword.bytes(), 0);
+    return std::nullopt;
+}
+
+std::optional<Failure> Redirector::OpenListing(Session& session, win32::ByteView record,
+                                               Export::Kind kind) {
+    namespace lo = cvn::list_open_record;
+    namespace le = cvn::list_entry_record;
+    const std::u16string host = cvn::CountedNameText(record, lo::kHost);
+    if (host.empty() || !exports_.HasHost(host)) {
+        return kNoSuchHost;
+    }
+    Session::Listing listing;
+    for (const Export& entry : exports_.exports()) {
+        // Names longer than the entry's name field could only be listed cut,
+        // and a cut name names nothing.
+        if (entry.kind != kind || !win32::FileNamesEqual(entry.host, host) ||
+            entry.path.size() > le::kName.capacity) {
+            continue;
+        }
+        const std::uint32_t flags = entry.user.empty() ? 0 : le::kFlagAlternatePrefix;
+        listing.entries.push_back({entry.path, win32::HostToWide(entry.directory), flags});
+    }
+    const std::uint32_t handle = session.next_listing++;
+    session.listings[handle] = std::move(listing);
+    record.SetU32(lo::kListHandle, handle);
+    return std::nullopt;
+}
+
+std::optional<Failure> Redirector::NextListEntry(Session& session, win32::ByteView record) {
+    namespace le = cvn::list_entry_record;
+    auto found = session.listings.find(record.U32(le::kListHandle));
+    if (found == session.listings.end()) {
+        return kInvalidParameter;
+    }
+    Session::Listing& listing = found->second;
+    if (listing.next >= listing.entries.size()) {
+        session.listings.erase(found);
+        return kNoMoreEntries;
+    }
+    const Session::ListEntry& entry = listing.entries[listing.next++];
+    cvn::CopyCountedName(entry.name, record, le::kName);
+    cvn::CopyCountedName(entry.text, record, le::kText);
+    record.SetU32(le::kFlags, entry.flags);
     return std::nullopt;
 }
 

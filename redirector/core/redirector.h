@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,6 +33,19 @@ struct Session {
     std::uint64_t enumeration_after = 0;  // identity of the last mount returned
     std::uint64_t file_mount = 0;         // mount of an open file
     std::string file_path;                // host path of an open file
+
+    // Listings of a host's exports or printers, by the handle handed out.
+    struct ListEntry {
+        std::u16string name;
+        std::u16string text;
+        std::uint32_t flags = 0;
+    };
+    struct Listing {
+        std::vector<ListEntry> entries;
+        std::size_t next = 0;
+    };
+    std::map<std::uint32_t, Listing> listings;
+    std::uint32_t next_listing = 1;
 };
 
 // A session registered with its redirector for as long as the object lives.
@@ -83,6 +97,13 @@ private:
                                           const win32::device_protocol::Request& request);
 
     std::optional<Failure> AddDisk(cvn::MountEntry& entry);
+    std::optional<Failure> AddPrinter(cvn::MountEntry& entry);
+    std::optional<Failure> Connect(cvn::MountEntry& entry, const Export& found,
+                                   std::string directory, std::uint32_t device_type);
+    std::optional<Failure> SetUser(win32::ByteView record);
+    std::optional<Failure> GetUser(win32::ByteView record);
+    std::optional<Failure> OpenListing(Session& session, win32::ByteView record, Export::Kind kind);
+    std::optional<Failure> NextListEntry(Session& session, win32::ByteView record);
     std::optional<Failure> Delete(cvn::MountEntry& entry, bool force);
     std::optional<Failure> GetMount(cvn::MountEntry& entry);
     std::optional<Failure> NextMount(Session& session, cvn::MountEntry& entry);
@@ -103,6 +124,9 @@ private:
     std::set<Session*> sessions_;
     Counters counters_;
     std::optional<Failure> injected_;
+    // The logged-on user's credentials, as the provider last set them.
+    std::u16string user_name_;
+    std::u16string user_password_;
 };
 
 }  // namespace cvnrd

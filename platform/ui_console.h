@@ -1,0 +1,13 @@
+// The console backend of the user interface: boxes and dialogs shown on
+// standard error and answered on standard input.
+#pragma once
+
+#include <memory>
+
+#include "platform/ui.h"
+
+namespace win32 {
+
+std::shared_ptr<UiBackend> MakeConsoleUi();
+
+}  // namespace win32
