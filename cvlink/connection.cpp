@@ -77,7 +77,7 @@ win32::DWORD Connect(Tool& tool, const std::u16string& local_name,
                      const std::u16string& remote_name, const std::u16string& user_name) {
     win32::DWORD result = ProviderAddConnection(local_name, remote_name, tool.password, user_name);
     if (result == win32::ERROR_INVALID_PASSWORD) {
-        tool.password.clear();
+        WipePassword(tool.password);
         result = ProviderAddConnection(local_name, remote_name, tool.password, user_name);
     }
     for (int prompt = 0; prompt < kPasswordPrompts && result == win32::ERROR_INVALID_PASSWORD;

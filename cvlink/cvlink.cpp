@@ -5,9 +5,9 @@
 #include "common/message_ids.h"
 #include "common/startup.h"
 #include "cvlink/dispatch.h"
+#include "cvlink/password.h"
 #include "cvlink/response_file.h"
 #include "cvlink/tool.h"
-#include "platform/memory.h"
 
 namespace cvlink {
 
@@ -24,6 +24,9 @@ int Run(int argc, char** argv) {
     tool.banner_keyword2 = start->keywords[1];
     tool.disconnect_keyword = start->keywords[2];
     tool.user_keyword = start->keywords[3];
+    // Room for the longest password from the start: a buffer that grew would
+    // leave the shorter copies behind where no wipe reaches them.
+    tool.password.reserve(kMaxText);
 
     const std::vector<std::u16string>& arguments = start->arguments;
     if (arguments.size() == 2 && arguments[1].starts_with(u'@')) {
@@ -31,7 +34,7 @@ int Run(int argc, char** argv) {
     } else {
         Dispatch(tool, arguments);
     }
-    win32::SecureZeroMemory(tool.password.data(), tool.password.size() * sizeof(char16_t));
+    WipePassword(tool.password);
     // Whatever the outcome, it was said on the console.
     return cvn::EndTool(0);
 }

@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "cvlink/tool.h"
 #include "platform/console_input.h"
+#include "platform/memory.h"
 
 namespace cvlink {
 
@@ -13,7 +14,7 @@ constexpr int kBackspace = 8;
 
 void AskPassword(std::u16string& password, const std::u16string& remote_name) {
     cvn::PrintMessageFormat(kMsgPasswordPrompt, {remote_name});
-    password.clear();
+    WipePassword(password);
     while (password.size() < kMaxText) {
         int key = win32::crt::getch();
         if (key == '\r' || key == '\n') {
@@ -33,6 +34,12 @@ void AskPassword(std::u16string& password, const std::u16string& remote_name) {
         password = u"\"\"";
     }
     cvn::PrintText(u"\n");
+}
+
+void WipePassword(std::u16string& password) {
+    password.resize(password.capacity());
+    win32::SecureZeroMemory(password.data(), password.size() * sizeof(char16_t));
+    password.clear();
 }
 
 }  // namespace cvlink

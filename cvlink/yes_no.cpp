@@ -9,6 +9,7 @@
 #include "platform/case_fold.h"
 #include "platform/crt_stdio.h"
 #include "platform/errors.h"
+#include "platform/host_text.h"
 
 namespace cvlink {
 
@@ -30,18 +31,20 @@ void PrintPrompt() {
 }
 
 // One line of standard input, folded to lower case. The whole line is the
-// answer: a long one is one wrong answer, not the start of the next.
+// answer: a long one is one wrong answer, not the start of the next. The
+// console's text is UTF-8 on the host, so a wrong answer is shown back as
+// it was typed.
 std::u16string ReadAnswer() {
     cvn::FlushOutput();
-    std::u16string answer;
+    std::string answer;
     for (int c = win32::crt::Stream::In().GetChar(); c >= 0 && c != '\n';
          c = win32::crt::Stream::In().GetChar()) {
         if (c == '\r') {
             continue;
         }
-        answer += static_cast<char16_t>((c >= 'A' && c <= 'Z') ? c + 0x20 : c);
+        answer += static_cast<char>((c >= 'A' && c <= 'Z') ? c + 0x20 : c);
     }
-    return answer;
+    return win32::HostToWide(answer);
 }
 
 }  // namespace

@@ -96,8 +96,12 @@ win32::DWORD ConnectOne(Form form, const ConnectRequest& request, const LocalDev
     entry.set_device_code(DeviceCode(device.kind == kind ? device : LocalDevice{}));
     entry.SetText(me::kHost, host);
     entry.SetText(me::kPath, path);
-    entry.SetText(me::kUserName, request.user_name.value_or(u""));
-    entry.SetText(me::kPassword, request.password.value_or(u""));
+    // Views, not copies: a copy of the password would be let go unwiped.
+    auto text = [](const std::optional<std::u16string>& value) {
+        return value ? std::u16string_view(*value) : std::u16string_view();
+    };
+    entry.SetText(me::kUserName, text(request.user_name));
+    entry.SetText(me::kPassword, text(request.password));
     const win32::DWORD code =
         kind == DeviceKind::Disk ? cvn::FSCTL_SERVER_ADD_DISK : cvn::FSCTL_SERVER_ADD_PRINTER;
     Outcome outcome = control.Send(code, entry.data(), entry.size());

@@ -62,6 +62,11 @@ win32::DWORD ListKind(Form form, const std::u16string& host, DeviceKind kind,
 
 win32::DWORD ListHostResources(Form form, const std::u16string& host, bool disks, bool printers,
                                std::vector<ListedResource>* resources) {
+    // The request names the host in a field of 40 characters: a longer name
+    // cut to fit would list some other host's resources under this one.
+    if (host.size() > lo::kHost.capacity) {
+        return win32::ERROR_BAD_NET_NAME;
+    }
     if (disks) {
         std::vector<ListedResource> exports;
         win32::DWORD error = ListKind(form, host, DeviceKind::Disk, &exports);

@@ -18,7 +18,8 @@ struct ListedResource {
 };
 
 // Exports first when both kinds are asked for. 0, or the error that ended
-// the listing (50 when exports cannot be listed).
+// the listing (50 when exports cannot be listed, 67 for a host of more than
+// 40 characters).
 win32::DWORD ListHostResources(Form form, const std::u16string& host, bool disks, bool printers,
                                std::vector<ListedResource>* resources);
 

@@ -1,9 +1,12 @@
 #include "cvprov/user_info_dialog.h"
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "cvprov/cvprov.h"
 #include "cvprov/provider_state.h"
+#include "platform/memory.h"
 
 namespace cvprov {
 
@@ -12,6 +15,20 @@ namespace {
 namespace me = cvn::mount_entry;
 
 constexpr char kHelpFile[] = "CORV95.HLP";
+
+// The password passes through a string of its own on its way between the
+// record and the dialog; it is wiped before that string is let go.
+class PasswordText {
+public:
+    explicit PasswordText(std::u16string text) : text_(std::move(text)) {}
+    ~PasswordText() { win32::SecureZeroMemory(text_.data(), text_.size() * sizeof(char16_t)); }
+    PasswordText(const PasswordText&) = delete;
+    PasswordText& operator=(const PasswordText&) = delete;
+    const std::u16string& text() const { return text_; }
+
+private:
+    std::u16string text_;
+};
 
 // Control and help context, -1 for none.
 constexpr int kHelpTable[] = {1162, -1,   1109, -1,   1059, 3501, 1060,
@@ -49,14 +66,14 @@ public:
         window.SetLimit(kUserInfoUser, me::kUserName.capacity);
         window.SetText(kUserInfoUser, entry_->Text(me::kUserName));
         window.SetLimit(kUserInfoPassword, me::kPassword.capacity);
-        window.SetText(kUserInfoPassword, entry_->Text(me::kPassword));
+        window.SetText(kUserInfoPassword, PasswordText(entry_->Text(me::kPassword)).text());
         window.SetFocus(kUserInfoUser);
     }
 
     void OnCommand(win32::DialogWindow& window, int control) override {
         if (control == win32::IDOK) {
             entry_->SetText(me::kUserName, window.Text(kUserInfoUser));
-            entry_->SetText(me::kPassword, window.Text(kUserInfoPassword));
+            entry_->SetText(me::kPassword, PasswordText(window.Text(kUserInfoPassword)).text());
             window.End(1);
         } else if (control == win32::IDCANCEL) {
             window.End(0);

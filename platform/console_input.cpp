@@ -3,6 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include "platform/crt_stdio.h"
@@ -11,20 +12,30 @@ namespace win32::crt {
 
 namespace {
 
+std::atomic<bool> g_input_ended{false};
+
 int ReadTerminalByte() {
     unsigned char byte;
     ssize_t got;
     do {
         got = ::read(STDIN_FILENO, &byte, 1);
     } while (got < 0 && errno == EINTR);
-    return got == 1 ? byte : '\r';
+    if (got != 1) {
+        g_input_ended = true;
+        return '\r';
+    }
+    return byte;
 }
 
 // Redirected input goes through the runtime's stream, so that keys and
 // lines read by the program's other calls come in the order they were sent.
 int ReadRedirectedByte() {
     int byte = Stream::In().GetChar();
-    return byte < 0 ? '\r' : byte;
+    if (byte < 0) {
+        g_input_ended = true;
+        return '\r';
+    }
+    return byte;
 }
 
 }  // namespace
@@ -43,6 +54,10 @@ int getch() {
     int key = ReadTerminalByte();
     ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     return key;
+}
+
+bool InputEnded() {
+    return g_input_ended;
 }
 
 }  // namespace win32::crt

@@ -10,4 +10,9 @@ namespace win32::crt {
 // from a file ends instead of spinning.
 int getch();
 
+// True once getch has met the end of the input (and given Enter for it). A
+// prompt that would ask again takes its default instead: nobody is left to
+// answer it.
+bool InputEnded();
+
 }  // namespace win32::crt

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,8 +109,27 @@ std::map<void*, int> g_module_loads;
 
 using DllEntryPoint = BOOL (*)(HINSTANCE, DWORD, void*);
 
+// A symbol the module itself defines, or null. The host's lookup on a module
+// also searches the libraries it needs; their symbols are not the module's
+// exports (an entry point found there would hear of a load not its own).
+void* OwnSymbol(void* handle, const char* name) {
+    void* symbol = ::dlsym(handle, name);
+    if (symbol == nullptr) {
+        return nullptr;
+    }
+    link_map* module = nullptr;
+    link_map* holder = nullptr;
+    Dl_info info;
+    if (::dlinfo(handle, RTLD_DI_LINKMAP, &module) != 0 ||
+        ::dladdr1(symbol, &info, reinterpret_cast<void**>(&holder), RTLD_DL_LINKMAP) == 0 ||
+        holder != module) {
+        return nullptr;
+    }
+    return symbol;
+}
+
 DllEntryPoint EntryPointOf(void* handle) {
-    return reinterpret_cast<DllEntryPoint>(::dlsym(handle, "DllMain"));
+    return reinterpret_cast<DllEntryPoint>(OwnSymbol(handle, "DllMain"));
 }
 
 HMODULE LoadHostModule(const std::string& name) {
@@ -188,7 +208,7 @@ const void* GetModuleDataExport(HMODULE module, const char* name) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
-    void* symbol = ::dlsym(module, name);
+    void* symbol = OwnSymbol(module, name);
     if (symbol == nullptr) {
         SetLastError(ERROR_PROC_NOT_FOUND);
     }

@@ -26,8 +26,8 @@ inline constexpr DWORD DLL_PROCESS_ATTACH = 1;
 HMODULE LoadLibraryA(LPCSTR file_name);
 HMODULE LoadLibraryW(LPCWSTR file_name);
 
-// ERROR_PROC_NOT_FOUND for a missing export, ERROR_INVALID_HANDLE for a null
-// module.
+// ERROR_PROC_NOT_FOUND for a missing export (what a library the module needs
+// defines is not the module's export), ERROR_INVALID_HANDLE for a null module.
 FARPROC GetProcAddress(HMODULE module, LPCSTR proc_name);
 
 BOOL FreeLibrary(HMODULE module);

@@ -71,9 +71,24 @@ std::string ExecutableIn(const std::string& directory, const std::string& name) 
     return {};
 }
 
+// A program found relative to the caller's current directory, made
+// absolute: the new process may start in another directory, and its program
+// is still the one the caller found.
+std::string Absolute(std::string path) {
+    if (path.empty() || path.front() == '/') {
+        return path;
+    }
+    std::string current(4096, '\0');
+    if (::getcwd(current.data(), current.size()) == nullptr) {
+        return path;
+    }
+    current.resize(std::char_traits<char>::length(current.c_str()));
+    return current + (current.ends_with('/') ? "" : "/") + path;
+}
+
 std::string FindProgram(const std::string& name) {
     if (name.find('/') != std::string::npos) {
-        return ExecutableIn("", name);
+        return Absolute(ExecutableIn("", name));
     }
     std::vector<std::string> directories{ProgramDirectory(), "."};
     if (const char* path = std::getenv("PATH")) {
@@ -91,7 +106,7 @@ std::string FindProgram(const std::string& name) {
     }
     for (const std::string& directory : directories) {
         if (std::string found = ExecutableIn(directory, name); !found.empty()) {
-            return found;
+            return Absolute(std::move(found));
         }
     }
     return {};

@@ -16,9 +16,16 @@ void Say(std::u16string_view text) {
     Stream::Err().WriteText(text);
 }
 
-// A line typed at the terminal; each key echoed, or '*' for a password.
+bool IsContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// A line typed at the terminal; each key echoed, or '*' for each character
+// of a password. The keys are bytes of host text (UTF-8): they are kept as
+// bytes and decoded once the line is complete, so a character typed as
+// several bytes is one character of the line, and a backspace takes it whole.
 std::u16string ReadLine(bool secret) {
-    std::u16string line;
+    std::string line;
     for (;;) {
         int key = crt::getch();
         if (key == '\r' || key == '\n') {
@@ -26,16 +33,29 @@ std::u16string ReadLine(bool secret) {
         }
         if (key == 8 || key == 127) {
             if (!line.empty()) {
-                line.pop_back();
+                size_t end = line.size();
+                while (end > 0 && IsContinuationByte(line[end - 1])) {
+                    --end;
+                }
+                if (end == line.size() ||
+                    (end > 0 && static_cast<unsigned char>(line[end - 1]) >= 0xC0)) {
+                    --end;  // the byte itself, or the lead byte of its character
+                }
+                line.resize(end);
                 Say(u"\b \b");
             }
             continue;
         }
-        line += static_cast<char16_t>(key);
-        Say(secret ? std::u16string(u"*") : std::u16string(1, static_cast<char16_t>(key)));
+        const char byte = static_cast<char>(key);
+        line += byte;
+        if (!secret) {
+            Stream::Err().Write(&byte, 1);
+        } else if (!IsContinuationByte(byte)) {
+            Say(u"*");
+        }
     }
     Say(u"\n");
-    return line;
+    return HostToWide(line);
 }
 
 struct Choice {
@@ -62,7 +82,9 @@ std::vector<Choice> ChoicesOf(UINT type) {
     }
 }
 
-int Ask(const std::vector<Choice>& choices) {
+// The answer chosen, or `fallback` once the input has ended: a prompt read
+// from a pipe or file that runs out must end, not ask again for ever.
+int Ask(const std::vector<Choice>& choices, int fallback) {
     for (;;) {
         std::u16string prompt = u"[";
         for (size_t i = 0; i < choices.size(); ++i) {
@@ -79,6 +101,9 @@ int Ask(const std::vector<Choice>& choices) {
                 return choice.answer;
             }
         }
+        if (crt::InputEnded()) {
+            return fallback;
+        }
     }
 }
 
@@ -86,7 +111,7 @@ class ConsoleUi : public UiBackend {
 public:
     int ShowMessageBox(const MessageBoxRequest& request) override {
         Say(u"\n== " + request.caption + u" ==\n" + request.text + u"\n");
-        return Ask(ChoicesOf(request.type));
+        return Ask(ChoicesOf(request.type), DefaultMessageBoxAnswer(request.type));
     }
 
     void RunDialog(DialogWindow& window, DialogProcedure& procedure) override {
@@ -119,7 +144,8 @@ public:
                         break;
                     }
                     Say(state.text + (state.checked ? u" (now yes) " : u" (now no) "));
-                    if (Ask({{u'y', u"Yes", IDYES}, {u'n', u"No", IDNO}}) == IDYES) {
+                    if (Ask({{u'y', u"Yes", IDYES}, {u'n', u"No", IDNO}},
+                            state.checked ? IDYES : IDNO) == IDYES) {
                         if (!window.Checked(control.id)) {
                             window.SetCheck(control.id, true);
                             procedure.OnCommand(window, control.id);
@@ -133,7 +159,7 @@ public:
                     break;
             }
         }
-        const int answer = Ask({{u'o', u"OK", IDOK}, {u'c', u"Cancel", IDCANCEL}});
+        const int answer = Ask({{u'o', u"OK", IDOK}, {u'c', u"Cancel", IDCANCEL}}, IDCANCEL);
         procedure.OnCommand(window, answer);
         if (!window.ended()) {
             window.End(0);

@@ -13,6 +13,9 @@ int ScriptedUi::ShowMessageBox(const MessageBoxRequest& request) {
 }
 
 void ScriptedUi::RunDialog(DialogWindow& window, DialogProcedure& procedure) {
+    // Kept by index: the procedure may run dialogs of its own meanwhile,
+    // which are recorded after this one.
+    const size_t shown = dialogs_.size();
     dialogs_.push_back({window.dialog_template().name, window.title(), window.owner(),
                         window.controls(), window.focus(), 0});
     std::vector<DialogAction> actions;
@@ -52,7 +55,7 @@ void ScriptedUi::RunDialog(DialogWindow& window, DialogProcedure& procedure) {
             window.End(0);
         }
     }
-    dialogs_.back().result = window.result();
+    dialogs_[shown].result = window.result();
 }
 
 void ScriptedUi::ShowHelp(const std::string& help_file, UINT command, std::uintptr_t data) {

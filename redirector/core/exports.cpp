@@ -147,8 +147,11 @@ ExportTable ExportTable::Demo(const std::string& directory) {
 const Export* ExportTable::FindPrinter(std::u16string_view host, std::u16string_view name) const {
     const std::u16string wanted = NormalizeRemotePath(name);
     for (const Export& entry : exports_) {
+        // The queue's name compares exactly, as an export's path does: a
+        // connection is later found and cancelled by the name it was made
+        // with, and two spellings must not connect one queue twice.
         if (entry.kind == Export::Kind::Printer && win32::FileNamesEqual(entry.host, host) &&
-            win32::FileNamesEqual(entry.path, wanted)) {
+            entry.path == wanted) {
             return &entry;
         }
     }

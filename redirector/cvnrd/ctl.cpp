@@ -122,8 +122,14 @@ int List() {
     entry.Initialize();
     win32::DWORD error;
     while ((error = cvn::NextMountEntry(device, entry)) == 0) {
+        // A drive by its letter, a printer port (code '1' to '9') as LPTn.
         std::uint8_t code = entry.device_code();
-        std::string local = code != 0 ? std::string(1, static_cast<char>(code)) + ":" : "-";
+        std::string local = "-";
+        if (code >= '1' && code <= '9') {
+            local = "LPT" + std::string(1, static_cast<char>(code));
+        } else if (code != 0) {
+            local = std::string(1, static_cast<char>(code)) + ":";
+        }
         std::cout << local << " \\\\" << win32::WideToDisplay(entry.Text(me::kHost)) << "\\"
                   << win32::WideToDisplay(entry.Text(me::kPath)) << "\n";
     }

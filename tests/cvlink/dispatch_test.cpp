@@ -8,7 +8,6 @@
 
 #include "cvlink/drive_letter.h"
 #include "tests/cvlink/cvlink_test_support.h"
-#include "tests/support/redirector_daemon.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,16 +15,21 @@ namespace {
 
 using cvlink_test::AllDrives;
 using cvlink_test::BadDrive;
+using cvlink_test::Connected;
+using cvlink_test::CvlinkWithRedirector;
+using cvlink_test::DisconnectAllQuestion;
 using cvlink_test::DriveInUse;
+using cvlink_test::kNotConnectedText;
 using cvlink_test::kPlatforms;
-using cvlink_test::kStandInResult;
+using cvlink_test::kSucceeded;
+using cvlink_test::kUnknownName;
 using cvlink_test::Prompt;
+using cvlink_test::Result;
 using cvlink_test::Usage;
-using cvn_test::ProcessOptions;
 using cvn_test::ProcessResult;
-using cvn_test::RedirectorDaemon;
 
-const std::string kRemote = R"(\\h\p)";
+// An export open to every user, whatever the password.
+const std::string kRemote = R"(\\localhost\demo)";
 
 std::string Describe(const std::vector<std::string>& arguments) {
     std::string text = "cvlink";
@@ -41,53 +45,50 @@ struct FormCase {
     std::string expected;
 };
 
+// Each case starts from an empty mount table: what a form connects shows
+// in the result (the drive it names, or none).
 class CvlinkForms : public testing::TestWithParam<const char*> {
 protected:
-    void SetUp() override { ASSERT_TRUE(daemon_.started()) << daemon_.start_error(); }
-
-    ProcessResult RunForm(const std::vector<std::string>& arguments, const std::string& input,
-                          const std::string& drives = "C=/") const {
-        ProcessOptions options;
-        options.environment["CVN_PLATFORM"] = GetParam();
-        options.environment["CVN_DRIVES"] = drives;
-        options.input = input;
-        return daemon_.Run("cvlink", arguments, options);
-    }
+    void SetUp() override { ASSERT_TRUE(cvlink_.started()) << cvlink_.start_error(); }
 
     void Check(const std::vector<FormCase>& cases) const {
         for (const FormCase& c : cases) {
-            ProcessResult result = RunForm(c.arguments, c.input);
+            ProcessResult result = cvlink_.Run(c.arguments, GetParam(), c.input);
             EXPECT_EQ(result.exit_status, 0) << Describe(c.arguments);
             EXPECT_EQ(result.out, c.expected) << Describe(c.arguments);
             EXPECT_EQ(result.err, "") << Describe(c.arguments);
+            cvlink_.RemoveAllMounts();
         }
     }
 
-    RedirectorDaemon daemon_;
+    CvlinkWithRedirector cvlink_;
 };
 
 TEST_P(CvlinkForms, OneAndTwoArguments) {
     Check({
-        {{kRemote}, "", kStandInResult},
-        // Disconnection: only '/' and the whole keyword, in any case.
-        {{"/delete", "X:"}, "", kStandInResult},
-        {{"/DELETE", kRemote}, "", kStandInResult},
-        {{"/delete", "*"}, "", kStandInResult},
+        {{kRemote}, "", kSucceeded},
+        // Disconnection: only '/' and the whole keyword, in any case. Nothing
+        // is connected, so the provider finds nothing to cancel; for '*' the
+        // end of the input answers no.
+        {{"/delete", "X:"}, "", Result(kNotConnectedText)},
+        {{"/DELETE", kRemote}, "", Result(kNotConnectedText)},
+        {{"/delete", "*"}, "", DisconnectAllQuestion("") + kSucceeded},
         {{"-delete", "X:"}, "", BadDrive("-")},
         {{"/del", "X:"}, "", BadDrive("/")},
         // Remote name first: a user option or a password request.
-        {{kRemote, "/user:bob"}, "", kStandInResult},
-        {{kRemote, "-USER:bob"}, "", kStandInResult},
-        {{kRemote, "/user:"}, "", kStandInResult},  // six characters: an empty user name
+        {{kRemote, "/user:bob"}, "", kSucceeded},
+        {{kRemote, "-USER:bob"}, "", kSucceeded},
+        {{kRemote, "/user:"}, "", kSucceeded},  // six characters: an empty user name
         {{kRemote, "/usr:bob"}, "", Usage()},
         {{kRemote, "/user"}, "", Usage()},
-        {{kRemote, "*"}, "pw\r", Prompt(kRemote, "**") + kStandInResult},
+        {{kRemote, "*"}, "pw\r", Prompt(kRemote, "**") + kSucceeded},
         {{kRemote, "x:"}, "", Usage()},
-        // Drive first: the letter in either case, '*' with or without colon.
-        {{"x:", kRemote}, "", kStandInResult},
-        {{"X:", kRemote}, "", kStandInResult},
-        {{"*", kRemote}, "", kStandInResult},
-        {{"*:", kRemote}, "", kStandInResult},
+        // Drive first: the letter in either case, '*' with or without colon
+        // (C is a local drive here).
+        {{"x:", kRemote}, "", Connected("X:", kRemote)},
+        {{"X:", kRemote}, "", Connected("X:", kRemote)},
+        {{"*", kRemote}, "", Connected("D:", kRemote)},
+        {{"*:", kRemote}, "", Connected("D:", kRemote)},
         {{"1:", kRemote}, "", BadDrive("1")},
         {{":", kRemote}, "", BadDrive(":")},
         {{"x", kRemote}, "", BadDrive("x")},
@@ -102,15 +103,16 @@ TEST_P(CvlinkForms, OneAndTwoArguments) {
 
 TEST_P(CvlinkForms, ThreeArguments) {
     Check({
-        {{kRemote, "*", "/user:bob"}, "pw\r", Prompt(kRemote, "**") + kStandInResult},
+        {{kRemote, "*", "/user:bob"}, "pw\r", Prompt(kRemote, "**") + kSucceeded},
         {{kRemote, "x", "/user:bob"}, "", Usage()},
         // The password is asked for before the user option is looked at.
         {{kRemote, "*", "bob"}, "", Prompt(kRemote, "") + Usage()},
-        {{"x:", kRemote, "*"}, "pw\r", Prompt(kRemote, "**") + kStandInResult},
-        {{"x:", kRemote, "-user:bob"}, "", kStandInResult},
+        {{"x:", kRemote, "*"}, "pw\r", Prompt(kRemote, "**") + Connected("X:", kRemote)},
+        {{"x:", kRemote, "-user:bob"}, "", Connected("X:", kRemote)},
         {{"x:", kRemote, "bob"}, "", Usage()},
-        // In this form the remote name goes on as it is.
-        {{"x:", R"(h\p)", "/user:bob"}, "", kStandInResult},
+        // In this form the remote name goes on as it is, and the provider
+        // refuses it.
+        {{"x:", R"(h\p)", "/user:bob"}, "", kUnknownName},
         {{"1:", kRemote, "*"}, "", Prompt(kRemote, "") + BadDrive("1")},
         {{"1:", kRemote, "/user:bob"}, "", BadDrive("1")},
     });
@@ -118,7 +120,9 @@ TEST_P(CvlinkForms, ThreeArguments) {
 
 TEST_P(CvlinkForms, FourArguments) {
     Check({
-        {{"x:", kRemote, "*", "/user:bob"}, "pw\r", Prompt(kRemote, "**") + kStandInResult},
+        {{"x:", kRemote, "*", "/user:bob"},
+         "pw\r",
+         Prompt(kRemote, "**") + Connected("X:", kRemote)},
         {{"x:", kRemote, "pw", "/user:bob"}, "", Usage()},
         {{"x:", kRemote, "*", "bob"}, "", Prompt(kRemote, "") + Usage()},
         {{"x:", R"(h\p)", "*", "/user:bob"}, "", Prompt(R"(h\p)", "") + Usage()},
@@ -149,21 +153,20 @@ TEST_P(CvlinkForms, PasswordPrompt) {
         {std::string(300, 'k'), std::string(259, '*')},  // at most 259 keys
     };
     for (const KeysCase& c : cases) {
-        ProcessResult result = RunForm({kRemote, "*"}, c.keys);
-        EXPECT_EQ(result.out, Prompt(kRemote, c.echo) + kStandInResult)
+        ProcessResult result = cvlink_.Run({kRemote, "*"}, GetParam(), c.keys);
+        EXPECT_EQ(result.out, Prompt(kRemote, c.echo) + kSucceeded)
             << testing::PrintToString(c.keys);
+        cvlink_.RemoveAllMounts();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, CvlinkForms, testing::ValuesIn(kPlatforms));
 
 // Letters of local drives (the drive table) and of the redirector's drives
-// are in use alike.
+// are in use alike; the letter chosen is the one connected.
 TEST(CvlinkDriveLetters, LettersInUse) {
-    RedirectorDaemon daemon;
-    ASSERT_TRUE(daemon.started()) << daemon.start_error();
-    ProcessResult made = daemon.Control({"mount", "F:", "\\\\localhost\\demo"});
-    ASSERT_EQ(made.exit_status, 0) << made.err;
+    CvlinkWithRedirector cvlink;
+    ASSERT_TRUE(cvlink.started()) << cvlink.start_error();
     struct DriveCase {
         std::string drive;
         std::string drives;  // the local drive table
@@ -173,23 +176,22 @@ TEST(CvlinkDriveLetters, LettersInUse) {
         {"F:", "C=/", DriveInUse('F')},
         {"f:", "C=/", DriveInUse('F')},
         {"D:", "C=/;D=/", DriveInUse('D')},
-        {"G:", "C=/;D=/", kStandInResult},
-        {"a:", "C=/", kStandInResult},
+        {"G:", "C=/;D=/", Connected("G:", kRemote)},
+        {"a:", "C=/", Connected("A:", kRemote)},
         // '*' takes C to Z only: A and B, free here, are never chosen.
         {"*", AllDrives('C', 'Z', 'F'), DriveInUse('*')},
         {"*:", AllDrives('C', 'Z'), DriveInUse('*')},
-        {"*", AllDrives('C', 'Y', 'F'), kStandInResult},
+        {"*", AllDrives('C', 'Y', 'F'), Connected("Z:", kRemote)},
     };
     for (const DriveCase& c : cases) {
-        ProcessOptions options;
-        options.environment["CVN_DRIVES"] = c.drives;
-        ProcessResult result = daemon.Run("cvlink", {c.drive, kRemote}, options);
+        cvlink.Mount("F:", kRemote);
+        ProcessResult result = cvlink.Run({c.drive, kRemote}, "nt", "", c.drives);
         EXPECT_EQ(result.out, c.expected) << c.drive << " with " << c.drives;
+        cvlink.RemoveAllMounts();
     }
 }
 
-// Which letter '*' takes does not show on the console while connecting is
-// not built, so the choice is asked for directly.
+// The choice itself, over the whole range of letters.
 TEST(CvlinkDriveLetters, FirstFreeLetterFromC) {
     cvn_test::TempDir no_redirector;
     cvn_test::ScopedEnv env("CVN_RUNTIME_DIR", no_redirector.path());

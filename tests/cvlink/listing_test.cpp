@@ -30,8 +30,11 @@ protected:
     ProcessOptions Options() const {
         ProcessOptions options;
         options.environment["CVN_PLATFORM"] = GetParam();
+        registry_.AddTo(options);
         return options;
     }
+
+    cvlink_test::PrivateRegistry registry_;
 };
 
 TEST_P(CvlinkListing, DriveAndDevicelessLinesInTheRedirectorsOrder) {

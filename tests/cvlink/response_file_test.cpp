@@ -7,18 +7,23 @@
 #include <vector>
 
 #include "tests/cvlink/cvlink_test_support.h"
-#include "tests/support/redirector_daemon.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using cvlink_test::BadDrive;
 using cvlink_test::Banner;
+using cvlink_test::Connected;
 using cvlink_test::CvlinkRun;
+using cvlink_test::CvlinkWithRedirector;
 using cvlink_test::Echo;
+using cvlink_test::kInvalidPasswordText;
+using cvlink_test::kNoRedirector;
 using cvlink_test::kPlatforms;
-using cvlink_test::kStandInResult;
+using cvlink_test::kSucceeded;
+using cvlink_test::kUnknownName;
 using cvlink_test::Prompt;
+using cvlink_test::Result;
 using cvlink_test::Usage;
 using cvn_test::ProcessOptions;
 using cvn_test::ProcessResult;
@@ -48,10 +53,10 @@ protected:
 
 // Only executed lines are numbered; comments, one-word lines (a lone program
 // name among them) and empty lines pass without a trace. A drive is chosen
-// on a line, so a redirector runs.
+// on a line, so a redirector runs; it knows no host h.
 TEST_P(CvlinkResponseFile, NumbersOnlyExecutedLines) {
-    cvn_test::RedirectorDaemon daemon;
-    ASSERT_TRUE(daemon.started()) << daemon.start_error();
+    CvlinkWithRedirector cvlink;
+    ASSERT_TRUE(cvlink.started()) << cvlink.start_error();
     const std::vector<std::string> lines = {
         "# a comment of several words",
         "single",
@@ -65,9 +70,9 @@ TEST_P(CvlinkResponseFile, NumbersOnlyExecutedLines) {
         "cvlink x: \\\\h\\p",
     };
     const std::string expected = Echo(1, {"net", "1:", kRemote}) + BadDrive("1") +
-                                 Echo(2, {"cvlink", kRemote}) + kStandInResult +
+                                 Echo(2, {"cvlink", kRemote}) + kUnknownName +
                                  Echo(3, {"#", "2:", kRemote}) + BadDrive("2") +
-                                 Echo(4, {"cvlink", "x:", kRemote}) + kStandInResult;
+                                 Echo(4, {"cvlink", "x:", kRemote}) + kUnknownName;
     for (const std::string line_end : {"\n", "\r\n"}) {
         std::string text;
         for (const std::string& line : lines) {
@@ -77,9 +82,7 @@ TEST_P(CvlinkResponseFile, NumbersOnlyExecutedLines) {
             const std::string file =
                 last_line_ended ? text : text.substr(0, text.size() - line_end.size());
             WriteFile(dir_ / "lines.txt", file);
-            ProcessOptions options = daemon.Options();
-            options.environment["CVN_PLATFORM"] = GetParam();
-            ProcessResult result = daemon.Run("cvlink", {"@" + dir_ / "lines.txt"}, options);
+            ProcessResult result = cvlink.Run({"@" + dir_ / "lines.txt"}, GetParam());
             EXPECT_EQ(result.exit_status, 0);
             EXPECT_EQ(result.out, expected) << testing::PrintToString(file);
             EXPECT_EQ(result.err, "");
@@ -94,7 +97,8 @@ TEST_P(CvlinkResponseFile, EmptyFilePrintsNothing) {
 }
 
 // Each case is the line "cvlink <argument> *": the password prompt shows the
-// remote name exactly as the line was split.
+// remote name exactly as the line was split. No redirector runs, so the
+// provider answers each connection with error 50.
 TEST_P(CvlinkResponseFile, WordsAreSplitLikeACommandLine) {
     struct SplitCase {
         const char* name;
@@ -128,7 +132,7 @@ TEST_P(CvlinkResponseFile, WordsAreSplitLikeACommandLine) {
     };
     for (const SplitCase& c : cases) {
         ProcessResult result = RunLines(c.line + "\n");
-        EXPECT_EQ(result.out, Echo(1, c.words) + Prompt(c.words[1], "") + kStandInResult) << c.name;
+        EXPECT_EQ(result.out, Echo(1, c.words) + Prompt(c.words[1], "") + kNoRedirector) << c.name;
     }
 }
 
@@ -142,7 +146,7 @@ TEST_P(CvlinkResponseFile, WordsDecideTheForm) {
     };
     const FormCase cases[] = {
         {"a quoted asterisk belongs to the remote name", R"(cvlink "\\h\p *")",
-         Echo(1, {"cvlink", R"(\\h\p *)"}) + kStandInResult},
+         Echo(1, {"cvlink", R"(\\h\p *)"}) + kNoRedirector},
         {"empty quotes are a word", R"(cvlink \\h\p "")",
          Echo(1, {"cvlink", kRemote, ""}) + Usage()},
         // Response files are not nested: a line's '@' word is one argument.
@@ -185,19 +189,29 @@ TEST_P(CvlinkResponseFile, FileThatCannotBeOpened) {
 }
 
 // The password typed on one line stays for the lines after it: only a line
-// that asks for one prompts again.
+// that asks for one prompts again, and the password asked for after a
+// wrong one replaces it too.
 TEST_P(CvlinkResponseFile, PasswordIsAskedOnlyWhereALineAsks) {
-    ProcessResult result = RunLines(
-        "cvlink \\\\h\\p *\n"
-        "cvlink x: \\\\h\\p\n"
-        "cvlink \\\\h\\p /user:bob\n"
-        "cvlink \\\\h\\q *\n",
-        "pw\rsecond\r");
-    EXPECT_EQ(result.out, Echo(1, {"cvlink", kRemote, "*"}) + Prompt(kRemote, "**") +
-                              kStandInResult + Echo(2, {"cvlink", "x:", kRemote}) + kStandInResult +
-                              Echo(3, {"cvlink", kRemote, "/user:bob"}) + kStandInResult +
-                              Echo(4, {"cvlink", R"(\\h\q)", "*"}) + Prompt(R"(\\h\q)", "******") +
-                              kStandInResult);
+    const std::string secure = R"(\\alpha\secure)";
+    const std::string demo = R"(\\localhost\demo)";
+    CvlinkWithRedirector cvlink({{secure, "secure", "alice", "secret"}, {demo, "demo", "", ""}});
+    ASSERT_TRUE(cvlink.started()) << cvlink.start_error();
+    WriteFile(dir_ / "lines.txt",
+              "cvlink \\\\alpha\\secure * /user:alice\n"
+              "cvlink x: \\\\alpha\\secure /user:alice\n"
+              "cvlink \\\\localhost\\demo *\n"
+              "cvlink y: \\\\alpha\\secure /user:alice\n"
+              "cvlink z: \\\\alpha\\secure /user:alice\n");
+    ProcessResult result =
+        cvlink.Run({"@" + dir_ / "lines.txt"}, GetParam(), "secret\rpw\rsecret\r");
+    EXPECT_EQ(result.out,
+              Echo(1, {"cvlink", secure, "*", "/user:alice"}) + Prompt(secure, "******") +
+                  kSucceeded + Echo(2, {"cvlink", "x:", secure, "/user:alice"}) +
+                  Connected("X:", secure) + Echo(3, {"cvlink", demo, "*"}) + Prompt(demo, "**") +
+                  kSucceeded + Echo(4, {"cvlink", "y:", secure, "/user:alice"}) +
+                  Result(kInvalidPasswordText) + Prompt(secure, "******") +
+                  Connected("Y:", secure) + Echo(5, {"cvlink", "z:", secure, "/user:alice"}) +
+                  Connected("Z:", secure));
 }
 
 // A password entry ends after 259 keys; what was typed beyond them is read
@@ -206,9 +220,9 @@ TEST_P(CvlinkResponseFile, KeysBeyondTheLongestPasswordGoToTheNextPrompt) {
     ProcessResult result =
         RunLines("cvlink \\\\h\\p *\ncvlink \\\\h\\q *\n", std::string(261, 'k') + "\r");
     EXPECT_EQ(result.out, Echo(1, {"cvlink", kRemote, "*"}) +
-                              Prompt(kRemote, std::string(259, '*')) + kStandInResult +
+                              Prompt(kRemote, std::string(259, '*')) + kNoRedirector +
                               Echo(2, {"cvlink", R"(\\h\q)", "*"}) + Prompt(R"(\\h\q)", "**") +
-                              kStandInResult);
+                              kNoRedirector);
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, CvlinkResponseFile, testing::ValuesIn(kPlatforms));

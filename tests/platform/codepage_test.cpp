@@ -359,4 +359,42 @@ TEST(WideCharToMultiByte, Utf8) {
     EXPECT_EQ(win32::GetLastError(), win32::ERROR_NO_UNICODE_TRANSLATION);
 }
 
+TEST(GetCPInfo, AnsiAndUtf8) {
+    const struct {
+        win32::UINT code_page;
+        win32::UINT max_char_size;
+    } cases[] = {
+        {win32::CP_ACP, 1},
+        {win32::CP_THREAD_ACP, 1},
+        {win32::CP_WINDOWS_1252, 1},
+        {win32::CP_UTF8, 4},
+    };
+    for (const auto& c : cases) {
+        win32::CPINFO info;
+        std::memset(&info, 0xEE, sizeof info);
+        ASSERT_EQ(win32::GetCPInfo(c.code_page, &info), win32::TRUE) << c.code_page;
+        EXPECT_EQ(info.MaxCharSize, c.max_char_size) << c.code_page;
+        EXPECT_EQ(info.DefaultChar[0], '?') << c.code_page;
+        EXPECT_EQ(info.DefaultChar[1], 0) << c.code_page;
+        // Neither code page has lead bytes: the list is empty, all zeros.
+        for (win32::BYTE byte : info.LeadByte) {
+            EXPECT_EQ(byte, 0) << c.code_page;
+        }
+    }
+}
+
+TEST(GetCPInfo, UnknownCodePageOrNoRecord) {
+    for (win32::UINT code_page : {437u, 1200u, 65000u}) {
+        win32::CPINFO info{};
+        info.MaxCharSize = 77;
+        win32::SetLastError(0);
+        EXPECT_EQ(win32::GetCPInfo(code_page, &info), win32::FALSE) << code_page;
+        EXPECT_EQ(win32::GetLastError(), win32::ERROR_INVALID_PARAMETER) << code_page;
+        EXPECT_EQ(info.MaxCharSize, 77u) << code_page;
+    }
+    win32::SetLastError(0);
+    EXPECT_EQ(win32::GetCPInfo(win32::CP_ACP, nullptr), win32::FALSE);
+    EXPECT_EQ(win32::GetLastError(), win32::ERROR_INVALID_PARAMETER);
+}
+
 }  // namespace

@@ -31,10 +31,17 @@ const KnownRequest kKnownRequests[] = {
     {cvn::FSCTL_SERVER_GET_NFSATR_95, cvn::kGetAttributes95Size, false},
     {cvn::FSCTL_SERVER_SET_NFSATR, cvn::set_attributes::kSize, true},
     {cvn::FSCTL_SERVER_GET_NFSATR, cvn::nfs_attributes::kSize, true},
+    {cvn::FSCTL_SERVER_ADD_PRINTER, me::kSize, false},
+    {cvn::FSCTL_SERVER_GET_USER, cvn::credentials_record::kSize, false},
+    {cvn::FSCTL_SERVER_SET_USER, cvn::credentials_record::kSize, false},
+    {cvn::FSCTL_SERVER_OPEN_EXPORTS, cvn::list_open_record::kSize, false},
+    {cvn::FSCTL_SERVER_OPEN_PRINTERS, cvn::list_open_record::kSize, false},
+    {cvn::FSCTL_SERVER_NEXT_ENTRY, cvn::list_entry_record::kSize, false},
 };
 
 // A well-formed record of `size` bytes for the request: tag, zero status,
-// and for the attribute requests by name a name on the connected drive.
+// for the attribute requests by name a name on the connected drive, and for
+// the listings the host.
 win32::Bytes RecordFor(const KnownRequest& request) {
     win32::Bytes record(request.size);
     win32::ByteView view(record.data(), record.size());
@@ -43,6 +50,8 @@ win32::Bytes RecordFor(const KnownRequest& request) {
         cvn::CopyCountedName(u"F:\\file.txt", view, cvn::kGetAttributes95Path);
     } else if (request.code == cvn::FSCTL_SERVER_SET_NFSATR_95) {
         cvn::CopyCountedName(u"F:\\file.txt", view, cvn::kSetAttributes95Path);
+    } else if (request.size == cvn::list_open_record::kSize) {
+        cvn::CopyCountedName(u"alpha", view, cvn::list_open_record::kHost);
     } else if (request.size == me::kSize) {
         cvn::MountEntry entry = Entry(u"alpha", u"pub", 'G');
         std::copy_n(entry.data(), entry.size(), record.data());
@@ -91,6 +100,10 @@ TEST_F(ValidationTest, WellFormedRecordsAreServed) {
         if (request.code == cvn::FSCTL_SERVER_DEL || request.code == cvn::FSCTL_SERVER_DEL_FORCE ||
             request.code == cvn::FSCTL_SERVER_GETMNT) {
             continue;  // name a connection that is not there
+        }
+        if (request.code == cvn::FSCTL_SERVER_ADD_PRINTER ||
+            request.code == cvn::FSCTL_SERVER_NEXT_ENTRY) {
+            continue;  // no printer queue here; no listing open
         }
         auto client = HandleFor(request);
         protocol::Reply reply = client->Control(request.code, RecordFor(request));
