@@ -96,11 +96,11 @@ inline std::string MountLine(const std::string& drive, const std::string& remote
 // What disconnecting all prints before it reads the first answer.
 inline std::string DisconnectAllQuestion(const std::string& lines) {
     return kListHeading + lines + "\n\nDisconnect all of these NFS connections?\n" +
-           "Continue <Y=yes,N=no>  [N]:  ";
+           "Continue <y=yes,n=no>  [n]:  ";
 }
 // An answer that is neither yes nor no, and the question asked again.
 inline std::string WrongAnswer(const std::string& answer) {
-    return "  " + answer + " - " + kInvalidParameterText + "Continue <Y=yes,N=no>  [N]:  ";
+    return "  " + answer + " - " + kInvalidParameterText + "Continue <y=yes,n=no>  [n]:  ";
 }
 
 inline std::string AllDrives(char from, char to, char except = '\0') {

@@ -85,7 +85,7 @@ TEST_F(LoadStringTest, NarrowTextIsInTheAnsiCodePage) {
 }
 
 TEST_F(LoadStringTest, MissingIdentifier) {
-    for (win32::UINT id : {kNoSuchId, 125u, 65535u}) {
+    for (win32::UINT id : {kNoSuchId, 137u, 65535u}) {
         char16_t wide[4] = {u'#', u'#', u'#', u'#'};
         win32::SetLastError(0);
         EXPECT_EQ(win32::LoadStringW(english_, id, wide, 4), 0) << id;
