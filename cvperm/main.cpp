@@ -1,0 +1,5 @@
+#include "cvperm/cvperm.h"
+
+int main(int argc, char** argv) {
+    return cvperm::Run(argc, argv);
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace cvstat {
+
+// The whole program: start-up, the command line, the exit status.
+int Run(int argc, char** argv);
+
+}  // namespace cvstat
