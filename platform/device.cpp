@@ -110,13 +110,6 @@ HANDLE OpenControlDevice(std::u16string_view device, DWORD disposition) {
     return object ? InsertHandle(object) : INVALID_HANDLE_VALUE;
 }
 
-bool IsRedirectorPath(const std::u16string& full) {
-    if (full.starts_with(u"\\\\")) {
-        return true;
-    }
-    return full.size() >= 2 && full[1] == u':' && !DriveRoot(full[0]);
-}
-
 HANDLE OpenRedirectorFile(const std::u16string& full, DWORD access, DWORD disposition,
                           DWORD flags) {
     if (disposition != OPEN_EXISTING) {

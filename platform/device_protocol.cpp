@@ -25,6 +25,13 @@ Bytes EncodeRequest(const Request& request) {
             writer.U32(static_cast<std::uint32_t>(request.input.size()));
             writer.Raw(request.input);
             break;
+        case kListDirectory:
+            writer.U32(request.start);
+            writer.Text(request.name);
+            break;
+        case kFileFacts:
+            writer.Text(request.name);
+            break;
         default:
             break;
     }
@@ -57,6 +64,13 @@ std::optional<Request> DecodeRequest(std::span<const std::uint8_t> payload) {
         }
         case kDriveMask:
             break;
+        case kListDirectory:
+            request.start = reader.U32();
+            request.name = reader.Text(kMaxNameChars);
+            break;
+        case kFileFacts:
+            request.name = reader.Text(kMaxNameChars);
+            break;
         default:
             return std::nullopt;
     }
@@ -64,6 +78,42 @@ std::optional<Request> DecodeRequest(std::span<const std::uint8_t> payload) {
         return std::nullopt;
     }
     return request;
+}
+
+namespace {
+
+void WriteTime(ByteWriter& writer, FILETIME time) {
+    writer.U32(time.dwLowDateTime);
+    writer.U32(time.dwHighDateTime);
+}
+
+FILETIME ReadTime(ByteReader& reader) {
+    FILETIME time;
+    time.dwLowDateTime = reader.U32();
+    time.dwHighDateTime = reader.U32();
+    return time;
+}
+
+}  // namespace
+
+void WriteFacts(ByteWriter& writer, const FileFacts& facts) {
+    writer.U32(facts.attributes);
+    writer.U32(static_cast<std::uint32_t>(facts.size));
+    writer.U32(static_cast<std::uint32_t>(facts.size >> 32));
+    WriteTime(writer, facts.creation);
+    WriteTime(writer, facts.last_access);
+    WriteTime(writer, facts.last_write);
+}
+
+FileFacts ReadFacts(ByteReader& reader) {
+    FileFacts facts;
+    facts.attributes = reader.U32();
+    facts.size = reader.U32();
+    facts.size |= static_cast<std::uint64_t>(reader.U32()) << 32;
+    facts.creation = ReadTime(reader);
+    facts.last_access = ReadTime(reader);
+    facts.last_write = ReadTime(reader);
+    return facts;
 }
 
 Bytes EncodeReply(const Reply& reply) {

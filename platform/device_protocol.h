@@ -9,7 +9,18 @@
 //            open file     2, access, flags, name (full Windows path)
 //            control       3, code, output size, input size, input bytes
 //            drive mask    4
+//            list directory 5, start index, name (full Windows path of a
+//                          directory on an NFS drive)
+//            file facts    6, name (full Windows path on an NFS drive)
 //   reply                  ok (1 or 0), Win32 last error, output size, output
+//
+// A directory listing comes in pages that fit one reply: flags (bit 0: the
+// directory is the root of its connection, which lists no "." or ".."),
+// the number of entries in the whole listing, the number in this page, then
+// each entry: name, then its facts. The facts of a file: attributes, size
+// (u64), creation, last access and last write time (u64 each). The listing is
+// taken once, when start index 0 is asked for, and later pages on the same
+// connection come from that snapshot.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +29,7 @@
 #include <string>
 
 #include "platform/bytes.h"
+#include "platform/file_info.h"
 
 namespace win32::device_protocol {
 
@@ -26,7 +38,11 @@ enum Operation : std::uint32_t {
     kOpenFile = 2,
     kControl = 3,
     kDriveMask = 4,
+    kListDirectory = 5,
+    kFileFacts = 6,
 };
+
+inline constexpr std::uint32_t kListingIsRoot = 1;
 
 enum DeviceKind : std::uint32_t {
     kControlDeviceNt = 0,  // \\.\CVNCTL
@@ -43,7 +59,8 @@ struct Request {
     std::uint32_t device = 0;       // open device
     std::uint32_t access = 0;       // open file
     std::uint32_t flags = 0;        // open file
-    std::u16string name;            // open file
+    std::u16string name;            // open file, list directory, file facts
+    std::uint32_t start = 0;        // list directory
     std::uint32_t code = 0;         // control
     std::uint32_t output_size = 0;  // control
     Bytes input;                    // control
@@ -58,6 +75,9 @@ struct Reply {
 Bytes EncodeRequest(const Request& request);
 // Nullopt for a payload that is not a well-formed request.
 std::optional<Request> DecodeRequest(std::span<const std::uint8_t> payload);
+
+void WriteFacts(ByteWriter& writer, const FileFacts& facts);
+FileFacts ReadFacts(ByteReader& reader);
 
 Bytes EncodeReply(const Reply& reply);
 std::optional<Reply> DecodeReply(std::span<const std::uint8_t> payload);

@@ -11,6 +11,7 @@
 #include "platform/host_errors.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
+#include "platform/redirector_files.h"
 
 namespace win32 {
 
@@ -19,7 +20,15 @@ DWORD GetFileAttributesW(LPCWSTR name) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_FILE_ATTRIBUTES;
     }
-    std::optional<std::string> path = HostPathOf(name);
+    std::optional<std::u16string> full = FullPathName(name);
+    if (!full) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    if (IsRedirectorPath(*full)) {
+        std::optional<FileFacts> facts = RedirectorFileFacts(*full);
+        return facts ? facts->attributes : INVALID_FILE_ATTRIBUTES;
+    }
+    std::optional<std::string> path = HostPathOf(*full);
     if (!path) {
         return INVALID_FILE_ATTRIBUTES;
     }

@@ -22,4 +22,14 @@ FILETIME FileTimeOf(const struct timespec& time) {
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
+FileFacts FactsOf(const struct stat& info) {
+    FileFacts facts;
+    facts.attributes = AttributesOf(info);
+    facts.size = S_ISDIR(info.st_mode) ? 0 : static_cast<std::uint64_t>(info.st_size);
+    facts.creation = FileTimeOf(info.st_ctim);
+    facts.last_access = FileTimeOf(info.st_atim);
+    facts.last_write = FileTimeOf(info.st_mtim);
+    return facts;
+}
+
 }  // namespace win32

@@ -24,4 +24,16 @@ DWORD AttributesOf(const struct stat& info);
 // 100-nanosecond intervals since 1601-01-01 UTC.
 FILETIME FileTimeOf(const struct timespec& time);
 
+// What a directory search or an attribute query reports of one file, the
+// same whether the file is the host's or one the redirector serves.
+struct FileFacts {
+    DWORD attributes = 0;
+    std::uint64_t size = 0;  // 0 for a directory
+    FILETIME creation{};
+    FILETIME last_access{};
+    FILETIME last_write{};
+};
+
+FileFacts FactsOf(const struct stat& info);
+
 }  // namespace win32

@@ -15,11 +15,13 @@
 
 #include "platform/case_fold.h"
 #include "platform/codepage.h"
+#include "platform/directory_listing.h"
 #include "platform/errors.h"
 #include "platform/host_errors.h"
 #include "platform/host_text.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
+#include "platform/redirector_files.h"
 #include "platform/short_names.h"
 #include "platform/wildcard.h"
 
@@ -30,8 +32,10 @@ namespace {
 struct FoundFile {
     std::u16string name;
     std::u16string short_name;
-    struct stat info;
+    FileFacts facts;
 };
+
+using Listing = std::vector<DirectoryEntry>;
 
 struct Search {
     std::vector<FoundFile> matches;
@@ -55,30 +59,22 @@ Search* Lookup(HANDLE handle) {
     return found == g_searches.end() ? nullptr : *found;
 }
 
-// Reads the names of a host directory, "." and ".." first, then the others in
-// listing order.
-std::optional<std::vector<std::u16string>> ListDirectory(const std::string& directory,
-                                                         bool is_root) {
-    DIR* dir = ::opendir(directory.c_str());
-    if (dir == nullptr) {
-        SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : Win32ErrorFromErrno(errno));
+// The listing of the directory of a full Windows path (ending with '').
+std::optional<Listing> ListDirectory(const std::u16string& directory) {
+    if (IsRedirectorPath(directory)) {
+        std::optional<RedirectorListing> served = ListRedirectorDirectory(directory);
+        if (!served) {
+            return std::nullopt;
+        }
+        return std::move(served->entries);
+    }
+    std::optional<std::string> host_directory = HostPathOf(directory);
+    if (!host_directory) {
         return std::nullopt;
     }
-    std::vector<std::u16string> names;
-    while (dirent* entry = ::readdir(dir)) {
-        std::string_view name = entry->d_name;
-        if (name != "." && name != "..") {
-            names.push_back(HostToWide(name));
-        }
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
-        return CompareFileNames(a, b) < 0;
-    });
-    if (!is_root) {
-        names.insert(names.begin(), {u".", u".."});
-    }
-    return names;
+    // A drive's root, or the host's, lists no "." or "..".
+    const bool is_root = std::count(directory.begin(), directory.end(), u'\\') <= 1;
+    return ListHostDirectory(*host_directory, is_root);
 }
 
 std::unique_ptr<Search> StartSearch(std::u16string_view pattern) {
@@ -93,32 +89,22 @@ std::unique_ptr<Search> StartSearch(std::u16string_view pattern) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;
     }
-    std::optional<std::string> host_directory = HostPathOf(directory);
-    if (!host_directory) {
+    std::optional<Listing> listing = ListDirectory(directory);
+    if (!listing) {
         return nullptr;
     }
-    // A drive's root, or the host's, lists no "." or "..".
-    const bool is_root = std::count(directory.begin(), directory.end(), u'\\') <= 1 ||
-                         (directory.starts_with(u"\\\\") &&
-                          std::count(directory.begin(), directory.end(), u'\\') <= 4);
-    std::optional<std::vector<std::u16string>> names = ListDirectory(*host_directory, is_root);
-    if (!names) {
-        return nullptr;
+    std::vector<std::u16string> names;
+    for (const DirectoryEntry& entry : *listing) {
+        names.push_back(entry.name);
     }
-    std::vector<std::u16string> short_names = MakeShortNames(*names);
+    std::vector<std::u16string> short_names = MakeShortNames(names);
     auto search = std::make_unique<Search>();
-    for (size_t i = 0; i < names->size(); ++i) {
-        const std::u16string& name = (*names)[i];
-        if (!MatchesFilePattern(file_pattern, name) &&
-            (short_names[i].empty() || !MatchesFilePattern(file_pattern, short_names[i]))) {
-            continue;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::u16string& name = names[i];
+        if (MatchesFilePattern(file_pattern, name) ||
+            (!short_names[i].empty() && MatchesFilePattern(file_pattern, short_names[i]))) {
+            search->matches.push_back({name, short_names[i], (*listing)[i].facts});
         }
-        FoundFile found{name, short_names[i], {}};
-        std::string host = *host_directory + WideToHost(name);
-        if (::stat(host.c_str(), &found.info) != 0 && ::lstat(host.c_str(), &found.info) != 0) {
-            continue;  // vanished since the listing
-        }
-        search->matches.push_back(std::move(found));
     }
     if (search->matches.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -129,14 +115,12 @@ std::unique_ptr<Search> StartSearch(std::u16string_view pattern) {
 
 template <typename FindData>
 void FillCommon(const FoundFile& file, FindData* data) {
-    data->dwFileAttributes = AttributesOf(file.info);
-    data->ftCreationTime = FileTimeOf(file.info.st_ctim);
-    data->ftLastAccessTime = FileTimeOf(file.info.st_atim);
-    data->ftLastWriteTime = FileTimeOf(file.info.st_mtim);
-    const auto size =
-        S_ISDIR(file.info.st_mode) ? 0 : static_cast<std::uint64_t>(file.info.st_size);
-    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
-    data->nFileSizeLow = static_cast<DWORD>(size);
+    data->dwFileAttributes = file.facts.attributes;
+    data->ftCreationTime = file.facts.creation;
+    data->ftLastAccessTime = file.facts.last_access;
+    data->ftLastWriteTime = file.facts.last_write;
+    data->nFileSizeHigh = static_cast<DWORD>(file.facts.size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(file.facts.size);
     data->dwReserved0 = 0;
     data->dwReserved1 = 0;
 }

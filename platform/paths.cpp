@@ -176,30 +176,6 @@ std::u16string Join(const SplitPath& path) {
     return full;
 }
 
-// The host name of one component under `directory`: the name as written
-// when it exists, else the entry whose name equals it without regard to case
-// (Windows names are case-insensitive), else the name as written.
-std::string HostComponent(const std::string& directory, std::u16string_view component) {
-    std::string written = WideToHost(component);
-    struct stat info;
-    if (::lstat((directory + "/" + written).c_str(), &info) == 0) {
-        return written;
-    }
-    DIR* dir = ::opendir(directory.empty() ? "/" : directory.c_str());
-    if (dir == nullptr) {
-        return written;
-    }
-    std::string found = written;
-    while (dirent* entry = ::readdir(dir)) {
-        if (FileNamesEqual(HostToWide(entry->d_name), component)) {
-            found = entry->d_name;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
-}
-
 }  // namespace
 
 std::optional<std::u16string> FullPathName(std::u16string_view name) {
@@ -260,6 +236,34 @@ std::optional<std::string> DriveRoot(char16_t letter) {
     return std::nullopt;
 }
 
+std::string HostNameIn(const std::string& directory, std::u16string_view component) {
+    std::string written = WideToHost(component);
+    struct stat info;
+    if (::lstat((directory + "/" + written).c_str(), &info) == 0) {
+        return written;
+    }
+    DIR* dir = ::opendir(directory.empty() ? "/" : directory.c_str());
+    if (dir == nullptr) {
+        return written;
+    }
+    std::string found = written;
+    while (dirent* entry = ::readdir(dir)) {
+        if (FileNamesEqual(HostToWide(entry->d_name), component)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+bool IsRedirectorPath(std::u16string_view full) {
+    if (full.starts_with(u"\\\\")) {
+        return true;
+    }
+    return full.size() >= 2 && full[1] == u':' && !DriveRoot(full[0]);
+}
+
 std::optional<std::string> HostPathOf(std::u16string_view name) {
     std::optional<SplitPath> path = Split(name);
     if (!path) {
@@ -278,7 +282,7 @@ std::optional<std::string> HostPathOf(std::u16string_view name) {
         return std::nullopt;
     }
     for (const std::u16string& part : path->components) {
-        std::string component = HostComponent(host, part);
+        std::string component = HostNameIn(host, part);
         host += '/';
         host += component;
     }

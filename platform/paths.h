@@ -39,4 +39,13 @@ std::optional<std::string> HostPathOf(std::u16string_view name);
 // The host root of a drive letter, if the table maps it.
 std::optional<std::string> DriveRoot(char16_t letter);
 
+// True for a full Windows path that the host redirector serves: a network
+// path, or a drive the drive table does not map.
+bool IsRedirectorPath(std::u16string_view full);
+
+// The host name of one component under the host `directory`: the name as
+// written when it exists, else the entry whose name equals it without regard
+// to case, else the name as written.
+std::string HostNameIn(const std::string& directory, std::u16string_view component);
+
 }  // namespace win32

@@ -14,11 +14,19 @@
 
 namespace cvnrd {
 
+// What was asked of one mount, shown by the information tool.
+struct MountCounters {
+    std::uint32_t attribute_requests = 0;
+    std::uint32_t directory_listings = 0;
+    std::uint32_t files_opened = 0;
+};
+
 struct Mount {
     std::uint64_t id = 0;
     cvn::MountEntry entry;         // as connected, password removed
     std::string directory;         // host directory of the mount's root
     std::string export_directory;  // host directory of its export: nothing leaves it
+    MountCounters counters;
 };
 
 class MountTable {

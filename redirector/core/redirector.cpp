@@ -11,6 +11,8 @@
 #include "platform/case_fold.h"
 #include "platform/device.h"
 #include "platform/host_text.h"
+#include "platform/last_error.h"
+#include "platform/paths.h"
 #include "redirector/core/attributes.h"
 
 namespace cvnrd {
@@ -21,9 +23,15 @@ namespace me = cvn::mount_entry;
 namespace {
 
 constexpr std::size_t kHeaderSize = 4;
+// The three state flags of a described mount's device word.
 constexpr std::uint32_t kStateConnected = 1u << 8;
-constexpr std::uint32_t kStateReadOnly = 1u << 10;
+constexpr std::uint32_t kStateFilesOpen = 1u << 10;
 constexpr std::uint32_t kStateWithUser = 1u << 11;
+
+// Per-mount counters of a described entry: G to N are u32 from 4624 on.
+constexpr std::size_t kCounterAttributeRequests = me::kCountersGToN + 3 * 4;  // J
+constexpr std::size_t kCounterDirectoryListings = me::kCountersGToN + 4 * 4;  // K
+constexpr std::size_t kCounterFilesOpened = me::kCountersGToN + 5 * 4;        // L
 
 protocol::Reply Success(win32::Bytes output = {}) {
     return protocol::Reply{true, 0, std::move(output)};
@@ -87,10 +95,13 @@ std::optional<std::string> JoinBelow(const std::string& directory, std::u16strin
             if (!IsSafeComponent(component)) {
                 return std::nullopt;
             }
+            // Windows names compare without regard to case: a component
+            // not found as written takes the entry that equals it so.
+            std::string name = win32::HostNameIn(path, component);
             if (path.empty() || path.back() != '/') {
                 path += '/';
             }
-            path += win32::WideToHost(component);
+            path += name;
         }
         if (end == std::u16string_view::npos) {
             break;
@@ -201,6 +212,10 @@ protocol::Reply Redirector::Handle(Session& session, const protocol::Request& re
             }
             return reply;
         }
+        case protocol::kListDirectory:
+            return ListDirectory(session, request);
+        case protocol::kFileFacts:
+            return FileFacts(request);
         case protocol::kDriveMask: {
             win32::ByteWriter mask;
             mask.U32(mounts_.DriveMask());
@@ -241,7 +256,80 @@ protocol::Reply Redirector::OpenFile(Session& session, const protocol::Request& 
     session.kind = Session::Kind::File;
     session.file_mount = mount_id;
     session.file_path = *path;
+    if (Mount* mount = mounts_.FindById(mount_id)) {
+        ++mount->counters.files_opened;
+    }
     return Success();
+}
+
+// A page of a directory's listing: the snapshot is taken when the first page
+// is asked for, so the pages of one listing agree with one another.
+protocol::Reply Redirector::ListDirectory(Session& session, const protocol::Request& request) {
+    if (session.kind != Session::Kind::Unopened) {
+        return Refusal(win32::ERROR_INVALID_PARAMETER);
+    }
+    if (request.start == 0) {
+        Failure failure{};
+        std::uint64_t mount_id = 0;
+        std::optional<std::string> path = ResolveName(request.name, &mount_id, &failure);
+        if (!path) {
+            return Refusal(failure.error);
+        }
+        Mount* mount = mounts_.FindById(mount_id);
+        // The directory itself is opened and read: a link that leads out of
+        // the export must not be followed there.
+        if (std::optional<Failure> outside = CheckWithin(*path, mount->export_directory)) {
+            // A directory that is not there is a path not found.
+            return Refusal(outside->error == win32::ERROR_FILE_NOT_FOUND
+                               ? win32::ERROR_PATH_NOT_FOUND
+                               : outside->error);
+        }
+        session.directory_is_root = *path == mount->directory;
+        std::optional<std::vector<win32::DirectoryEntry>> entries =
+            win32::ListHostDirectory(*path + "/", session.directory_is_root);
+        if (!entries) {
+            return Refusal(win32::GetLastError());
+        }
+        session.directory_entries = std::move(*entries);
+        ++mount->counters.directory_listings;
+    } else if (request.start > session.directory_entries.size()) {
+        return Refusal(win32::ERROR_INVALID_PARAMETER);
+    }
+    win32::ByteWriter entries;
+    std::uint32_t count = 0;
+    for (std::size_t i = request.start; i < session.directory_entries.size(); ++i) {
+        win32::ByteWriter entry;
+        entry.Text(session.directory_entries[i].name);
+        protocol::WriteFacts(entry, session.directory_entries[i].facts);
+        // Room is kept for the page's three header words.
+        if (entries.bytes().size() + entry.bytes().size() + 12 > protocol::kMaxBufferBytes) {
+            break;
+        }
+        entries.Raw(entry.bytes());
+        ++count;
+    }
+    win32::ByteWriter page;
+    page.U32(session.directory_is_root ? protocol::kListingIsRoot : 0);
+    page.U32(static_cast<std::uint32_t>(session.directory_entries.size()));
+    page.U32(count);
+    page.Raw(entries.bytes());
+    return Success(page.Take());
+}
+
+protocol::Reply Redirector::FileFacts(const protocol::Request& request) {
+    Failure failure{};
+    std::uint64_t mount_id = 0;
+    std::optional<std::string> path = ResolveName(request.name, &mount_id, &failure);
+    if (!path) {
+        return Refusal(failure.error);
+    }
+    struct stat info;
+    if (::stat(path->c_str(), &info) != 0 && ::lstat(path->c_str(), &info) != 0) {
+        return Refusal(FailureFromErrno(errno).error);
+    }
+    win32::ByteWriter facts;
+    protocol::WriteFacts(facts, win32::FactsOf(info));
+    return Success(facts.Take());
 }
 
 protocol::Reply Redirector::Control(Session& session, const protocol::Request& request) {
@@ -530,15 +618,20 @@ void Redirector::Describe(const Mount& mount, cvn::MountEntry& entry) {
     win32::ByteView view = entry.view();
     view.SetU16(0, cvn::kRecordTag);
     view.SetU16(2, 0);
+    const std::size_t open_files = OpenFilesOn(mount.id);
     std::uint32_t state = kStateConnected;
-    if (::access(mount.directory.c_str(), W_OK) != 0) {
-        state |= kStateReadOnly;
+    if (open_files > 0) {
+        state |= kStateFilesOpen;
     }
     if (!entry.Text(me::kUserName).empty()) {
         state |= kStateWithUser;
     }
     entry.set_device_word(
-        (entry.device_word() & ~(kStateConnected | kStateReadOnly | kStateWithUser)) | state);
+        (entry.device_word() & ~(kStateConnected | kStateFilesOpen | kStateWithUser)) | state);
+    view.SetU32(kCounterAttributeRequests, mount.counters.attribute_requests);
+    view.SetU32(kCounterDirectoryListings, mount.counters.directory_listings);
+    view.SetU32(kCounterFilesOpened, mount.counters.files_opened);
+    view.SetU32(me::kCounterP, static_cast<std::uint32_t>(open_files));
     struct statvfs space;
     if (::statvfs(mount.directory.c_str(), &space) == 0) {
         view.SetU64(me::kByteCountA, static_cast<std::uint64_t>(space.f_blocks) * space.f_frsize);
@@ -559,7 +652,7 @@ std::optional<Failure> Redirector::GetStatistics(win32::ByteView record) {
 
 std::optional<Failure> Redirector::FileAttributes(Session& session, win32::ByteView record,
                                                   bool set) {
-    const Mount* mount = mounts_.FindById(session.file_mount);
+    Mount* mount = mounts_.FindById(session.file_mount);
     if (mount == nullptr) {
         return kConnectionGone;
     }
@@ -569,6 +662,7 @@ std::optional<Failure> Redirector::FileAttributes(Session& session, win32::ByteV
         return outside;
     }
     ++counters_.attribute_requests;
+    ++mount->counters.attribute_requests;
     return set ? WriteNfsAttributes(session.file_path, record)
                : ReadNfsAttributes(session.file_path, record);
 }
@@ -586,6 +680,9 @@ std::optional<Failure> Redirector::PathAttributes(win32::ByteView buffer, bool s
         return failure;
     }
     ++counters_.attribute_requests;
+    if (Mount* mount = mounts_.FindById(mount_id)) {
+        ++mount->counters.attribute_requests;
+    }
     return set ? WriteNfsAttributes(*path, buffer) : ReadNfsAttributes(*path, buffer);
 }
 

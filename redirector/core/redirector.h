@@ -17,6 +17,7 @@
 
 #include "platform/bytes.h"
 #include "platform/device_protocol.h"
+#include "platform/directory_listing.h"
 #include "redirector/core/exports.h"
 #include "redirector/core/mount_table.h"
 #include "redirector/core/status.h"
@@ -46,6 +47,10 @@ struct Session {
     };
     std::map<std::uint32_t, Listing> listings;
     std::uint32_t next_listing = 1;
+
+    // The directory listing being handed out in pages on this connection.
+    bool directory_is_root = false;
+    std::vector<win32::DirectoryEntry> directory_entries;
 };
 
 // A session registered with its redirector for as long as the object lives.
@@ -93,6 +98,9 @@ private:
                                        const win32::device_protocol::Request& request);
     win32::device_protocol::Reply OpenFile(Session& session,
                                            const win32::device_protocol::Request& request);
+    win32::device_protocol::Reply ListDirectory(Session& session,
+                                                const win32::device_protocol::Request& request);
+    win32::device_protocol::Reply FileFacts(const win32::device_protocol::Request& request);
     win32::device_protocol::Reply Control(Session& session,
                                           const win32::device_protocol::Request& request);
 
