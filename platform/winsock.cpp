@@ -35,4 +35,25 @@ int WSACleanup() {
     return outstanding > 0 ? 0 : -1;
 }
 
+// Not yet served by the host's resolver.
+int WSAGetLastError() {
+    return WSANO_RECOVERY;
+}
+
+int gethostname(char*, int) {
+    return SOCKET_ERROR;
+}
+
+std::uint32_t inet_addr(const char*) {
+    return INADDR_NONE;
+}
+
+hostent* gethostbyname(const char*) {
+    return nullptr;
+}
+
+hostent* gethostbyaddr(const char*, int, int) {
+    return nullptr;
+}
+
 }  // namespace win32
