@@ -1,3 +1,4 @@
+// cvstat: shows the redirector's mounts in detail and its statistics.
 #pragma once
 
 namespace cvstat {

@@ -32,6 +32,10 @@ Bytes EncodeRequest(const Request& request) {
         case kFileFacts:
             writer.Text(request.name);
             break;
+        case kHelperQuery:
+            writer.U32(request.code);
+            writer.Text(request.name);
+            break;
         default:
             break;
     }
@@ -69,6 +73,10 @@ std::optional<Request> DecodeRequest(std::span<const std::uint8_t> payload) {
             request.name = reader.Text(kMaxNameChars);
             break;
         case kFileFacts:
+            request.name = reader.Text(kMaxNameChars);
+            break;
+        case kHelperQuery:
+            request.code = reader.U32();
             request.name = reader.Text(kMaxNameChars);
             break;
         default:

@@ -12,7 +12,15 @@
 //            list directory 5, start index, name (full Windows path of a
 //                          directory on an NFS drive)
 //            file facts    6, name (full Windows path on an NFS drive)
+//            helper query  7, request kind, name: asks the helper program
+//                          through the redirector and waits for its answer
+//                          (the administrator's view of the helper)
 //   reply                  ok (1 or 0), Win32 last error, output size, output
+//
+// A helper query's reply: the helper's answer status (u32), then its data.
+// Kind 0 asks the redirector itself for the helper's registration: 1 and the
+// host, domain and the two container names as texts, or 0 when no helper has
+// registered.
 //
 // A directory listing comes in pages that fit one reply: flags (bit 0: the
 // directory is the root of its connection, which lists no "." or ".."),
@@ -40,9 +48,11 @@ enum Operation : std::uint32_t {
     kDriveMask = 4,
     kListDirectory = 5,
     kFileFacts = 6,
+    kHelperQuery = 7,
 };
 
 inline constexpr std::uint32_t kListingIsRoot = 1;
+inline constexpr std::uint32_t kHelperRegistrationQuery = 0;
 
 enum DeviceKind : std::uint32_t {
     kControlDeviceNt = 0,  // \\.\CVNCTL
@@ -61,7 +71,7 @@ struct Request {
     std::uint32_t flags = 0;        // open file
     std::u16string name;            // open file, list directory, file facts
     std::uint32_t start = 0;        // list directory
-    std::uint32_t code = 0;         // control
+    std::uint32_t code = 0;         // control; the request kind of a helper query
     std::uint32_t output_size = 0;  // control
     Bytes input;                    // control
 };

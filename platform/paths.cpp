@@ -13,6 +13,7 @@
 #include "platform/errors.h"
 #include "platform/host_text.h"
 #include "platform/last_error.h"
+#include "platform/short_names.h"
 
 namespace win32 {
 
@@ -246,15 +247,37 @@ std::string HostNameIn(const std::string& directory, std::u16string_view compone
     if (dir == nullptr) {
         return written;
     }
-    std::string found = written;
+    std::vector<std::string> entries;
     while (dirent* entry = ::readdir(dir)) {
-        if (FileNamesEqual(HostToWide(entry->d_name), component)) {
-            found = entry->d_name;
-            break;
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            entries.emplace_back(name);
         }
     }
     ::closedir(dir);
-    return found;
+    for (const std::string& entry : entries) {
+        if (FileNamesEqual(HostToWide(entry), component)) {
+            return entry;
+        }
+    }
+    // The 8.3 name a directory search made up for a file names that file:
+    // the names are made again, in the order a search lists them.
+    if (IsValidShortName(component)) {
+        std::vector<std::u16string> names;
+        for (const std::string& entry : entries) {
+            names.push_back(HostToWide(entry));
+        }
+        std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+            return CompareFileNames(a, b) < 0;
+        });
+        std::vector<std::u16string> short_names = MakeShortNames(names);
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (!short_names[i].empty() && FileNamesEqual(short_names[i], component)) {
+                return WideToHost(names[i]);
+            }
+        }
+    }
+    return written;
 }
 
 bool IsRedirectorPath(std::u16string_view full) {

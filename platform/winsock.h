@@ -3,11 +3,13 @@
 // the platform keeps, so that every start has its end.
 //
 // Name services: CVN_HOSTS names a hosts file (the host's /etc/hosts
-// format) that is consulted first and alone answers for the names and
-// addresses it lists, so tests resolve fixed names without touching the
-// system; other names go to the host's resolver. The hostent answers live
-// in per-thread storage, valid until the thread's next call, as Winsock's
-// do. gethostname gives CVN_HOSTNAME when it is set, else the host's name.
+// format); when it is set, it alone answers, and a name or address it does
+// not list is not found, so tests resolve fixed names without touching the
+// system and get the same answers with or without a network. When it is not
+// set, the host's resolver answers. The hostent answers live in per-thread
+// storage, valid until the thread's next call, as Winsock's do. gethostname
+// gives CVN_HOSTNAME when it is set, else the host's name. An empty variable
+// counts as unset.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +30,7 @@ struct WSADATA {
 
 inline constexpr int WSAEFAULT = 10014;
 inline constexpr int WSAEINVAL = 10022;
+inline constexpr int WSAEAFNOSUPPORT = 10047;
 inline constexpr int WSAVERNOTSUPPORTED = 10092;
 inline constexpr int WSANOTINITIALISED = 10093;
 inline constexpr int WSAHOST_NOT_FOUND = 11001;
@@ -59,16 +62,29 @@ int WSACleanup();
 // The last Winsock error of the calling thread.
 int WSAGetLastError();
 
-// 0, or SOCKET_ERROR with WSAEFAULT when the name does not fit `length`.
+// 0, or SOCKET_ERROR with WSAEFAULT when `name` is null or the name and its
+// terminator do not fit `length` (the buffer is then left as it was).
 int gethostname(char* name, int length);
 
-// The address (network byte order) of a dotted IPv4 text, INADDR_NONE when
-// it is not one.
+// The address (network byte order) of a dotted IPv4 text: a.b.c.d, or the
+// shorter a.b.c, a.b and a forms whose last part fills the remaining bytes;
+// parts in decimal, octal (leading 0) or hexadecimal (0x). A blank ends the
+// text and what follows it is ignored. INADDR_NONE for null, an empty text,
+// a leading blank or anything else that is not an address; note that
+// "255.255.255.255" gives the same value.
 std::uint32_t inet_addr(const char* text);
 
-// Null with the thread's Winsock error set (WSAHOST_NOT_FOUND, WSANO_DATA,
-// WSATRY_AGAIN) when the name or address has no answer. IPv4 only.
+// Null with the thread's Winsock error set when the name or address has no
+// answer: WSAHOST_NOT_FOUND (unknown), WSANO_DATA (no IPv4 address),
+// WSATRY_AGAIN (the resolver may answer later), WSANO_RECOVERY (the resolver
+// failed, or the hosts file cannot be read). IPv4 only.
+//
+// gethostbyname: WSAEFAULT for null. A dotted address answers itself, named
+// by its text; an empty name is the local host (gethostname's name).
 hostent* gethostbyname(const char* name);
+// gethostbyaddr: WSAEFAULT for a null address or a length below 4 (the
+// first 4 bytes of a longer one are used), WSAEAFNOSUPPORT for a type other
+// than AF_INET.
 hostent* gethostbyaddr(const char* address, int length, int type);
 
 }  // namespace win32

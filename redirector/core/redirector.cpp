@@ -4,6 +4,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -66,6 +67,8 @@ constexpr RequestSpec kRequests[] = {
     {cvn::FSCTL_SERVER_OPEN_EXPORTS, cvn::list_open_record::kSize, Target::ControlDevice},
     {cvn::FSCTL_SERVER_OPEN_PRINTERS, cvn::list_open_record::kSize, Target::ControlDevice},
     {cvn::FSCTL_SERVER_NEXT_ENTRY, cvn::list_entry_record::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_NEXT_PENDING_ADDRESS, cvn::address_record::kSize, Target::ControlDevice},
+    {cvn::FSCTL_SERVER_HELPER_REGISTER, cvn::registration::kSize, Target::ControlDevice},
 };
 
 const RequestSpec* FindSpec(win32::DWORD code) {
@@ -175,8 +178,129 @@ void Redirector::Register(Session* session) {
 }
 
 void Redirector::Unregister(Session* session) {
+    helper_.Forget(session);
     std::lock_guard guard(lock_);
     sessions_.erase(session);
+}
+
+void Redirector::Shutdown() {
+    helper_.Shutdown();
+}
+
+bool Redirector::FaultPending() {
+    std::lock_guard guard(lock_);
+    return injected_.has_value();
+}
+
+namespace {
+
+namespace hr = cvn::helper_request;
+
+// The helper's answers as a query reports them.
+protocol::Reply QueryRefusal(HelperWait wait) {
+    switch (wait) {
+        case HelperWait::Shutdown:
+            return Refusal(win32::ERROR_OPERATION_ABORTED);
+        case HelperWait::TimedOut:
+            return Refusal(win32::ERROR_TIMEOUT);
+        default:
+            return Refusal(win32::ERROR_SERVICE_NOT_ACTIVE);
+    }
+}
+
+}  // namespace
+
+// Request 6 from a helper thread: its previous answer comes in, the next
+// request goes out once there is one.
+protocol::Reply Redirector::HelperExchange(Session& session, const protocol::Request& request) {
+    win32::Bytes record = request.input;
+    if (session.kind != Session::Kind::ControlDevice ||
+        session.device != protocol::kControlDeviceNt) {
+        return Refusal(session.kind == Session::Kind::Unopened ? win32::ERROR_INVALID_HANDLE
+                                                               : win32::ERROR_INVALID_FUNCTION);
+    }
+    win32::ByteView view(record.data(), record.size());
+    if (record.size() < hr::kBasicSize || request.output_size < hr::kBasicSize ||
+        view.U16(0) != cvn::kRecordTag) {
+        return Refusal(win32::ERROR_INVALID_PARAMETER);
+    }
+    if (helper_.Exchange(&session, view) != HelperWait::Answered) {
+        // Stopping: the helper thread is told so, and ends.
+        view.SetU16(2, kNoMoreEntries.status);
+        record.resize(hr::kBasicSize);
+        return Refusal(win32::ERROR_OPERATION_ABORTED, std::move(record));
+    }
+    view.SetU16(2, 0);
+    record.resize(hr::kBasicSize);
+    return Success(std::move(record));
+}
+
+protocol::Reply Redirector::HelperQuery(const protocol::Request& request) {
+    if (request.code == protocol::kHelperRegistrationQuery) {
+        win32::ByteWriter reply;
+        std::optional<HelperRegistration> registration = helper_.registration();
+        reply.U32(registration ? 1 : 0);
+        if (registration) {
+            for (const std::u16string* text :
+                 {&registration->host, &registration->domain, &registration->container1,
+                  &registration->container2}) {
+                reply.Text(*text);
+            }
+        }
+        return Success(reply.Take());
+    }
+    HelperAnswer answer;
+    HelperWait wait =
+        helper_.Ask(static_cast<std::uint16_t>(request.code), request.name, helper_limit_, &answer);
+    if (wait != HelperWait::Answered) {
+        return QueryRefusal(wait);
+    }
+    if (request.code == hr::kKindNameToAddress && answer.status == 0 && answer.data.size() == 4) {
+        helper_.SeeAddress(win32::ByteView(answer.data.data(), 4).U32(0));
+    }
+    win32::ByteWriter reply;
+    reply.U32(answer.status);
+    reply.Raw(answer.data);
+    return Success(reply.Take());
+}
+
+// A connection's host is resolved by the helper when one is registered:
+// its address joins those whose names the helper may later be asked for.
+// The local exports need no address, so an answer that does not come does
+// not stop the connection.
+void Redirector::ResolveConnectionHost(const protocol::Request& request) {
+    if (request.input.size() < me::kSize || !helper_.registration()) {
+        return;
+    }
+    cvn::MountEntry entry;
+    std::copy_n(request.input.begin(), me::kSize, entry.data());
+    HelperAnswer answer;
+    if (helper_.Ask(hr::kKindNameToAddress, entry.Text(me::kHost), helper_limit_, &answer) ==
+            HelperWait::Answered &&
+        answer.status == 0 && answer.data.size() == 4) {
+        helper_.SeeAddress(win32::ByteView(answer.data.data(), 4).U32(0));
+    }
+}
+
+std::optional<Failure> Redirector::RegisterHelper(const win32::ByteView& record) {
+    namespace rg = cvn::registration;
+    helper_.Register({cvn::CountedNameText(record, rg::kHostName),
+                      cvn::CountedNameText(record, rg::kDomain),
+                      cvn::CountedNameText(record, rg::kContainer1),
+                      cvn::CountedNameText(record, rg::kContainer2)});
+    return std::nullopt;
+}
+
+// Request 15: the addresses seen, one per call on this handle, then the end
+// of the list, after which the next call starts again at the first.
+std::optional<Failure> Redirector::NextPendingAddress(Session& session, win32::ByteView record) {
+    const std::vector<std::uint32_t> addresses = helper_.SeenAddresses();
+    if (session.next_address >= addresses.size()) {
+        session.next_address = 0;
+        return kNoMoreEntries;
+    }
+    record.SetU32(cvn::address_record::kAddress, addresses[session.next_address++]);
+    return std::nullopt;
 }
 
 void Redirector::FailNextRequest(Failure failure) {
@@ -198,6 +322,20 @@ win32::Bytes Redirector::HandlePayload(Session& session, std::span<const std::ui
 }
 
 protocol::Reply Redirector::Handle(Session& session, const protocol::Request& request) {
+    // These wait for the helper program: they must not hold up everyone
+    // else's requests meanwhile, so they run outside the redirector's lock.
+    if (request.operation == protocol::kHelperQuery) {
+        return HelperQuery(request);
+    }
+    if (request.operation == protocol::kControl &&
+        request.code == cvn::FSCTL_SERVER_HELPER_EXCHANGE && !FaultPending()) {
+        return HelperExchange(session, request);
+    }
+    if (request.operation == protocol::kControl &&
+        (request.code == cvn::FSCTL_SERVER_ADD_DISK ||
+         request.code == cvn::FSCTL_SERVER_ADD_PRINTER)) {
+        ResolveConnectionHost(request);
+    }
     std::lock_guard guard(lock_);
     switch (request.operation) {
         case protocol::kOpenDevice:
@@ -413,6 +551,13 @@ protocol::Reply Redirector::Control(Session& session, const protocol::Request& r
         case cvn::FSCTL_SERVER_GET_NFSATR:
         case cvn::FSCTL_SERVER_SET_NFSATR:
             failure = FileAttributes(session, view, request.code == cvn::FSCTL_SERVER_SET_NFSATR);
+            break;
+        case cvn::FSCTL_SERVER_HELPER_REGISTER:
+            failure = session.device == protocol::kControlDeviceNt ? RegisterHelper(view)
+                                                                   : kUnknownRequest;
+            break;
+        case cvn::FSCTL_SERVER_NEXT_PENDING_ADDRESS:
+            failure = NextPendingAddress(session, view);
             break;
         case cvn::FSCTL_SERVER_GET_NFSATR_95:
         case cvn::FSCTL_SERVER_SET_NFSATR_95:

@@ -7,6 +7,7 @@
 // request gets an error reply, never a crash.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "platform/device_protocol.h"
 #include "platform/directory_listing.h"
 #include "redirector/core/exports.h"
+#include "redirector/core/helper_queue.h"
 #include "redirector/core/mount_table.h"
 #include "redirector/core/status.h"
 
@@ -47,6 +49,9 @@ struct Session {
     };
     std::map<std::uint32_t, Listing> listings;
     std::uint32_t next_listing = 1;
+
+    // Position in the list of addresses seen (request 15).
+    std::size_t next_address = 0;
 
     // The directory listing being handed out in pages on this connection.
     bool directory_is_root = false;
@@ -87,6 +92,13 @@ public:
     // Fault injection for tests: the next control request fails this way.
     void FailNextRequest(Failure failure);
 
+    // How long a question to the helper program may wait for its answer.
+    void SetHelperLimit(std::chrono::milliseconds limit) { helper_limit_ = limit; }
+
+    // Stopping: every helper thread waiting for a request, and everyone
+    // waiting for the helper, is released with a failure.
+    void Shutdown();
+
     std::size_t mount_count();
 
 private:
@@ -101,6 +113,11 @@ private:
     win32::device_protocol::Reply ListDirectory(Session& session,
                                                 const win32::device_protocol::Request& request);
     win32::device_protocol::Reply FileFacts(const win32::device_protocol::Request& request);
+    win32::device_protocol::Reply HelperExchange(Session& session,
+                                                 const win32::device_protocol::Request& request);
+    win32::device_protocol::Reply HelperQuery(const win32::device_protocol::Request& request);
+    void ResolveConnectionHost(const win32::device_protocol::Request& request);
+    bool FaultPending();
     win32::device_protocol::Reply Control(Session& session,
                                           const win32::device_protocol::Request& request);
 
@@ -118,6 +135,8 @@ private:
     std::optional<Failure> GetStatistics(win32::ByteView record);
     std::optional<Failure> FileAttributes(Session& session, win32::ByteView record, bool set);
     std::optional<Failure> PathAttributes(win32::ByteView buffer, bool set);
+    std::optional<Failure> RegisterHelper(const win32::ByteView& record);
+    std::optional<Failure> NextPendingAddress(Session& session, win32::ByteView record);
 
     Mount* FindNamedMount(const cvn::MountEntry& entry, bool deviceless_only);
     void Describe(const Mount& mount, cvn::MountEntry& entry);
@@ -132,6 +151,8 @@ private:
     std::set<Session*> sessions_;
     Counters counters_;
     std::optional<Failure> injected_;
+    HelperQueue helper_;
+    std::chrono::milliseconds helper_limit_{5000};
     // The logged-on user's credentials, as the provider last set them.
     std::u16string user_name_;
     std::u16string user_password_;

@@ -166,6 +166,7 @@ int Serve(const cvnrd::Options& options) {
         return 1;
     }
     auto redirector = std::make_shared<cvnrd::Redirector>(std::move(*exports));
+    redirector->SetHelperLimit(std::chrono::milliseconds(options.helper_timeout_ms));
     cvnrd::Server server(redirector, win32::RedirectorSocketPath());
     // From here a stop signal is kept by the server until Run() sees it, so
     // one that arrives while the daemon is still starting is not lost.

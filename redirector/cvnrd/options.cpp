@@ -12,6 +12,9 @@ const char* const kUsage =
     "       cvnrd [options] ctl mount \\\\host\\path [user [password]]\n"
     "       cvnrd [options] ctl unmount X: | \\\\host\\path\n"
     "       cvnrd [options] ctl list\n"
+    "       cvnrd [options] ctl helper          the helper program's registration\n"
+    "       cvnrd [options] ctl ask KIND [NAME]  ask the helper (2: name to address,\n"
+    "                                           5: names of the addresses seen)\n"
     "\n"
     "The host redirector serves the NFS client's control devices (\\\\.\\CVNCTL,\n"
     "\\\\.\\VCORV) on a Unix socket in its runtime directory, with the local\n"
@@ -26,6 +29,7 @@ const char* const kUsage =
     "  --pid-file FILE     where the daemon writes its pid (default: <runtime dir>/cvnrd.pid)\n"
     "  --log FILE          log to FILE (default: standard error; detached:\n"
     "                      <runtime dir>/cvnrd.log)\n"
+    "  --helper-timeout MS how long a question to the helper may wait (default 5000)\n"
     "  --daemon            run detached\n"
     "  --help              this text\n"
     "\n"
@@ -66,6 +70,16 @@ std::optional<Options> ParseOptions(int argc, char** argv, std::string* error) {
         } else if (argument == "--log") {
             if (!value(&options.log_file))
                 return std::nullopt;
+        } else if (argument == "--helper-timeout") {
+            std::string text;
+            if (!value(&text))
+                return std::nullopt;
+            if (text.empty() || text.size() > 7 ||
+                text.find_first_not_of("0123456789") != std::string::npos) {
+                *error = "--helper-timeout needs milliseconds (0 to 9999999)";
+                return std::nullopt;
+            }
+            options.helper_timeout_ms = std::stoi(text);
         } else if (argument == "ctl" || argument == "stop") {
             options.command = argument;
         } else {

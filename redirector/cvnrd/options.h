@@ -15,7 +15,8 @@ struct Options {
     std::string demo_dir;      // directory of the embedded default's export
     std::string pid_file;      // empty: <runtime dir>/cvnrd.pid
     std::string log_file;      // empty: standard error
-    std::string command;       // "", "ctl" or "stop"
+    int helper_timeout_ms = 5000;
+    std::string command;  // "", "ctl" or "stop"
     std::vector<std::string> command_arguments;
 };
 

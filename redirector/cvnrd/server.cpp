@@ -159,7 +159,9 @@ void Server::Run() {
                 state.finished.push_back(client);
             }));
     }
-    // Stopping: wake every connection's thread and wait for it.
+    // Stopping: release the helper's threads waiting for a request, wake
+    // every connection's thread and wait for it.
+    state.redirector->Shutdown();
     std::map<int, std::thread> clients;
     {
         std::lock_guard guard(state.lock);

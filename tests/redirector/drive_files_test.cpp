@@ -103,6 +103,20 @@ TEST_F(DriveFilesTest, ASubdirectoryListsDotEntriesFirstAndNamesMatchWithoutCase
               win32::FILE_ATTRIBUTE_ARCHIVE | win32::FILE_ATTRIBUTE_READONLY);
 }
 
+// The 8.3 name a search made up for a file opens that file.
+TEST_F(DriveFilesTest, AShortNameNamesItsFile) {
+    cvn_test::WriteFile(Host("pub/sub/LongFileName.text"), "long");
+    cvn_test::WriteFile(Host("pub/sub/LongFileName.txt2"), "long");
+    win32::WIN32_FIND_DATAW data;
+    win32::HANDLE search = win32::FindFirstFileW(u"F:\\sub\\LongFileName.text", &data);
+    ASSERT_NE(search, win32::INVALID_HANDLE_VALUE);
+    win32::FindClose(search);
+    EXPECT_EQ(std::u16string(data.cAlternateFileName), u"LONGFI~1.TEX");
+    EXPECT_EQ(win32::GetFileAttributesW(u"F:\\sub\\longfi~1.tex"), win32::FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(NewClient()->OpenFile(u"F:\\sub\\LONGFI~1.TXT").ok);
+    EXPECT_FALSE(NewClient()->OpenFile(u"F:\\sub\\LONGFI~2.TXT").ok);
+}
+
 TEST_F(DriveFilesTest, FailuresNameWhatIsMissing) {
     struct Case {
         std::u16string pattern;
