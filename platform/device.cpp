@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -36,19 +37,29 @@ public:
     // The reply, or nullopt with the last error set when the redirector is
     // gone or answers nonsense.
     std::optional<protocol::Reply> Call(const protocol::Request& request) {
+        if (cancelled_) {
+            SetLastError(ERROR_OPERATION_ABORTED);
+            return std::nullopt;
+        }
         std::optional<Bytes> payload = connection_->Exchange(protocol::EncodeRequest(request));
         std::optional<protocol::Reply> reply;
         if (payload) {
             reply = protocol::DecodeReply(*payload);
         }
         if (!reply) {
-            SetLastError(ERROR_GEN_FAILURE);
+            SetLastError(cancelled_ ? ERROR_OPERATION_ABORTED : ERROR_GEN_FAILURE);
         }
         return reply;
     }
 
+    void Cancel() {
+        cancelled_ = true;
+        connection_->Cancel();
+    }
+
 private:
     std::unique_ptr<DeviceConnection> connection_;
+    std::atomic<bool> cancelled_{false};
 };
 
 class HostFileObject : public KernelObject {
@@ -191,6 +202,20 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWOR
         return OpenRedirectorFile(*full, access, disposition, flags);
     }
     return OpenHostFile(*full, access, disposition, flags);
+}
+
+BOOL CancelIoEx(HANDLE device, OVERLAPPED*) {
+    std::shared_ptr<KernelObject> object = ReferenceHandle(device);
+    if (!object) {
+        return FALSE;
+    }
+    auto redirector = std::dynamic_pointer_cast<RedirectorObject>(object);
+    if (!redirector) {
+        SetLastError(ERROR_NOT_FOUND);
+        return FALSE;
+    }
+    redirector->Cancel();
+    return TRUE;
 }
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, SECURITY_ATTRIBUTES* security,

@@ -48,6 +48,12 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, SECURITY_ATTRIBU
 // output it returned (the record's status) is still stored. Host files know
 // no control requests: ERROR_INVALID_FUNCTION. Overlapped requests are not
 // served (ERROR_INVALID_PARAMETER).
+// Ends every request on a handle of the redirector, from any thread: one
+// waiting for its reply, and every later one, fails with
+// ERROR_OPERATION_ABORTED. ERROR_NOT_FOUND for a handle with nothing to
+// cancel (a host file).
+BOOL CancelIoEx(HANDLE device, OVERLAPPED* overlapped);
+
 BOOL DeviceIoControl(HANDLE device, DWORD code, const void* input, DWORD input_size, void* output,
                      DWORD output_size, DWORD* bytes_returned, OVERLAPPED* overlapped);
 

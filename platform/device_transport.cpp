@@ -19,6 +19,8 @@ public:
     explicit SocketConnection(int fd) : fd_(fd) {}
     ~SocketConnection() override { ::close(fd_); }
 
+    void Cancel() override { ::shutdown(fd_, SHUT_RDWR); }
+
     std::optional<Bytes> Exchange(const Bytes& request) override {
         if (!device_protocol::WriteFrame(fd_, request)) {
             return std::nullopt;

@@ -21,6 +21,9 @@ public:
     // Sends one request payload and returns the reply payload; nullopt when
     // the redirector is gone.
     virtual std::optional<Bytes> Exchange(const Bytes& request) = 0;
+    // Ends the connection from another thread: an exchange waiting for its
+    // reply returns nullopt, and so does every later one.
+    virtual void Cancel() {}
 };
 
 class DeviceTransport {

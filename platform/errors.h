@@ -87,6 +87,7 @@ inline constexpr DWORD ERROR_SERVICE_SPECIFIC_ERROR = 1066;
 inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_DLL_INIT_FAILED = 1114;
 inline constexpr DWORD ERROR_IO_DEVICE = 1117;
+inline constexpr DWORD ERROR_NOT_FOUND = 1168;
 inline constexpr DWORD ERROR_BAD_DEVICE = 1200;
 inline constexpr DWORD ERROR_TIMEOUT = 1460;
 inline constexpr DWORD RPC_S_SERVER_UNAVAILABLE = 1722;
