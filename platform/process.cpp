@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -152,6 +153,13 @@ BOOL CreateProcessA(LPCSTR application, LPSTR command_line, void*, void*, BOOL, 
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (flags & DETACHED_PROCESS) {
+        // A detached process has no console: what it reads finds nothing,
+        // what it writes goes nowhere, never onto its parent's console.
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    }
     if (directory != nullptr) {
         posix_spawn_file_actions_addchdir_np(&actions, WideToHost(AnsiToWide(directory)).c_str());
     }

@@ -3,7 +3,8 @@
 // A command line's program is searched, when given without a directory, in
 // the calling program's directory, then in the current directory, then in
 // PATH; a name ending in ".exe" that the host has without the extension is
-// found too. DETACHED_PROCESS starts it in a session of its own.
+// found too. DETACHED_PROCESS starts it in a session of its own,
+// without a console: its standard streams are the null device.
 #pragma once
 
 #include "platform/types.h"

@@ -1,51 +1,41 @@
 #include "platform/services.h"
 
-#include "platform/errors.h"
-#include "platform/last_error.h"
+#include "platform/service_control_manager.h"
+#include "platform/service_dispatcher.h"
 
 namespace win32 {
 
-// Not yet mapped onto the host's service manager: every call fails as on a
-// system without one.
-
-BOOL StartServiceCtrlDispatcherA(const SERVICE_TABLE_ENTRYA*) {
-    SetLastError(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT);
-    return FALSE;
+BOOL StartServiceCtrlDispatcherA(const SERVICE_TABLE_ENTRYA* table) {
+    return service_detail::RunDispatcher(table);
 }
 
-SERVICE_STATUS_HANDLE RegisterServiceCtrlHandlerA(LPCSTR, LPHANDLER_FUNCTION) {
-    SetLastError(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT);
-    return nullptr;
+SERVICE_STATUS_HANDLE RegisterServiceCtrlHandlerA(LPCSTR service_name, LPHANDLER_FUNCTION handler) {
+    return service_detail::RegisterHandler(service_name, handler);
 }
 
-BOOL SetServiceStatus(SERVICE_STATUS_HANDLE, SERVICE_STATUS*) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+BOOL SetServiceStatus(SERVICE_STATUS_HANDLE handle, SERVICE_STATUS* status) {
+    return service_detail::ReportStatus(handle, status);
 }
 
-SC_HANDLE OpenSCManagerA(LPCSTR, LPCSTR, DWORD) {
-    SetLastError(1722);
-    return nullptr;
+SC_HANDLE OpenSCManagerA(LPCSTR machine_name, LPCSTR database_name, DWORD) {
+    return service_detail::ScOpenManager(machine_name, database_name);
 }
 
-SC_HANDLE OpenServiceA(SC_HANDLE, LPCSTR, DWORD) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
+SC_HANDLE OpenServiceA(SC_HANDLE manager, LPCSTR service_name, DWORD) {
+    return service_detail::ScOpenService(manager, service_name);
 }
 
-BOOL StartServiceA(SC_HANDLE, DWORD, LPCSTR*) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+// systemd starts a unit without arguments: those given are not passed on.
+BOOL StartServiceA(SC_HANDLE service, DWORD, LPCSTR*) {
+    return service_detail::ScStartService(service);
 }
 
-BOOL ControlService(SC_HANDLE, DWORD, SERVICE_STATUS*) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+BOOL ControlService(SC_HANDLE service, DWORD control, SERVICE_STATUS* status) {
+    return service_detail::ScControlService(service, control, status);
 }
 
-BOOL CloseServiceHandle(SC_HANDLE) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
+BOOL CloseServiceHandle(SC_HANDLE handle) {
+    return service_detail::ScCloseHandle(handle);
 }
 
 }  // namespace win32
