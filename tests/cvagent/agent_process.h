@@ -1,5 +1,6 @@
-// cvagent -D running beside a test: its standard input is a pipe the test
-// types into, its output goes to files the test reads once it has ended.
+// cvagent running beside a test (in the console with -D, or as a service):
+// its standard input is a pipe the test types into, its output goes to files
+// the test reads once it has ended.
 #pragma once
 
 #include <fcntl.h>
@@ -22,7 +23,7 @@ namespace cvagent_test {
 class AgentProcess {
 public:
     AgentProcess(const std::map<std::string, std::string>& environment, const std::string& out_path,
-                 const std::string& err_path)
+                 const std::string& err_path, bool console = true)
         : out_path_(out_path), err_path_(err_path) {
         int input[2];
         if (::pipe2(input, O_CLOEXEC) != 0) {
@@ -50,8 +51,8 @@ public:
         }
         envp.push_back(nullptr);
         std::string program = cvn_test::BinPath("cvagent");
-        std::string console = "-D";
-        char* argv[] = {program.data(), console.data(), nullptr};
+        std::string console_switch = "-D";
+        char* argv[] = {program.data(), console ? console_switch.data() : nullptr, nullptr};
         if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data()) != 0) {
             pid_ = -1;
         }
@@ -73,6 +74,7 @@ public:
     AgentProcess& operator=(const AgentProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    void Signal(int signal) { ::kill(pid_, signal); }
 
     void Type(const std::string& keys) {
         if (input_ >= 0 && ::write(input_, keys.data(), keys.size()) < 0) {

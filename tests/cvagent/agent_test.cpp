@@ -16,6 +16,7 @@
 
 #include "tests/cvagent/agent_process.h"
 #include "tests/support/files.h"
+#include "tests/support/notify_listener.h"
 #include "tests/support/redirector_daemon.h"
 #include "tests/support/temp_dir.h"
 
@@ -220,6 +221,29 @@ TEST(AgentWithoutRedirector, RunReturnsTheOpenError) {
     ASSERT_TRUE(agent.started());
     EXPECT_EQ(agent.WaitForEnd(), 2);
     EXPECT_EQ(cvn_test::ReadFile(dir.path() + "/debug.log"), "error open corv: 2\n");
+}
+
+// Under the host's service manager: the reports go to its notification
+// socket in the order a service manager expects, and its stop control (the
+// manager's SIGTERM) ends the service cleanly.
+TEST_F(AgentTest, RunsAsAServiceUntilTheManagerStopsIt) {
+    const std::string socket = "@cvagent-test-" + std::to_string(::getpid());
+    cvn_test::NotifyListener manager(socket);
+    AgentProcess service({{"CVN_RUNTIME_DIR", daemon_.runtime_dir()},
+                          {"CVN_HOSTS", dir_.path() + "/hosts"},
+                          {"NOTIFY_SOCKET", socket}},
+                         dir_.path() + "/out", dir_.path() + "/err", false);
+    ASSERT_TRUE(service.started());
+    EXPECT_EQ(manager.Next(), "STATUS=start pending\n");
+    EXPECT_EQ(manager.Next(), "READY=1\nSTATUS=running\n");
+    ASSERT_TRUE(WaitUntil([&] { return Ask({"2", "alpha"}) == "status 0\naddress 10.1.2.3\n"; }));
+    service.Signal(SIGTERM);
+    EXPECT_EQ(manager.Next(), "STOPPING=1\nSTATUS=stop pending\n");
+    EXPECT_EQ(manager.Next(), "STATUS=stopped\nEXIT_STATUS=0\n");
+    EXPECT_EQ(service.WaitForEnd(), 0);
+    const std::string status_file = cvn_test::ReadFile(daemon_.runtime_dir() + "/corvane.status");
+    EXPECT_NE(status_file.find("state=1\n"), std::string::npos) << status_file;
+    EXPECT_NE(status_file.find("win32_exit_code=0\n"), std::string::npos) << status_file;
 }
 
 TEST(AgentAsService, FailsOutsideAServiceManager) {

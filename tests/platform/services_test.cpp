@@ -32,6 +32,7 @@
 #include "platform/last_error.h"
 #include "platform/service_control_manager.h"
 #include "tests/support/files.h"
+#include "tests/support/notify_listener.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -39,60 +40,12 @@ extern char** environ;
 
 namespace {
 
+using cvn_test::NotifyListener;
 using cvn_test::ScopedEnv;
 using cvn_test::TempDir;
 using win32::DWORD;
 
 constexpr auto kPatience = std::chrono::seconds(20);
-
-// A datagram socket the test owns, standing in for systemd's notification
-// socket: a path, or a name in the abstract namespace.
-class NotifyListener {
-public:
-    explicit NotifyListener(const std::string& path_or_abstract) : name_(path_or_abstract) {
-        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, name_.data(), name_.size());
-        socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + name_.size());
-        if (name_.front() == '@') {
-            address.sun_path[0] = '\0';
-        } else {
-            ++length;
-        }
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), length), 0) << name_;
-    }
-    ~NotifyListener() { ::close(fd_); }
-
-    const std::string& name() const { return name_; }
-
-    // The next message; empty when none came in time.
-    std::string Next() {
-        pollfd watched{fd_, POLLIN, 0};
-        const int milliseconds = static_cast<int>(std::chrono::milliseconds(kPatience).count());
-        if (::poll(&watched, 1, milliseconds) != 1) {
-            return {};
-        }
-        char buffer[4096];
-        ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
-        return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : std::string();
-    }
-
-    // The messages already sent, without waiting.
-    std::vector<std::string> Pending() {
-        std::vector<std::string> messages;
-        char buffer[4096];
-        ssize_t got;
-        while ((got = ::recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT)) > 0) {
-            messages.emplace_back(buffer, static_cast<size_t>(got));
-        }
-        return messages;
-    }
-
-private:
-    std::string name_;
-    int fd_ = -1;
-};
 
 std::string AbstractName() {
     static int count = 0;
