@@ -1,8 +1,5 @@
 // The date and time of a file in the user's short formats, as the listing
-// line shows them. The platform layer has no date and time formatting yet;
-// this is the one place that does it, so a platform GetDateFormat and
-// GetTimeFormat (with FileTimeToLocalFileTime and FileTimeToSystemTime) can
-// take its place without touching the callers.
+// line shows them: the short date, and hours and minutes in 24-hour form.
 #pragma once
 
 #include <optional>
@@ -18,7 +15,7 @@ struct DateAndTime {
 };
 
 // `time` converted to local time and formatted for the user's locale;
-// nullopt when it lies outside what the local time conversion can give.
+// nullopt when it cannot be converted.
 std::optional<DateAndTime> LocalDateAndTime(win32::FILETIME time);
 
 }  // namespace cvperm

@@ -150,7 +150,7 @@ TEST(CvpermLocalTime, ShortDateAndTimeOfTheLocale) {
     const LocaleCase cases[] = {
         {"C", u"1/5/97", u"9:05"},
         {"en_US.UTF-8", u"1/5/97", u"9:05"},
-        {"en_GB.UTF-8", u"05/01/97", u"9:05"},
+        {"en_GB.UTF-8", u"05/01/97", u"09:05"},
         {"de_DE.UTF-8", u"05.01.97", u"09:05"},
         {"fr_FR.UTF-8", u"05/01/97", u"09:05"},
     };
