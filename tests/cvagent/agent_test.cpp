@@ -2,6 +2,7 @@
 // answers the redirector's questions (asked with "cvnrd ctl ask"), and how
 // it ends.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <exception>
 
@@ -251,6 +252,30 @@ TEST(AgentAsService, FailsOutsideAServiceManager) {
     EXPECT_EQ(result.out, "In StartServiceCtrlDispatcher\nError number: 1063\n");
     EXPECT_EQ(result.err, "cvagent: ended with Win32 code 1063\n");
     EXPECT_EQ(result.exit_status, 255);
+}
+
+// Any other argument starts the installed service and stops it again,
+// through the host's service manager; errors are ignored.
+TEST(AgentStartThenStop, AsksTheServiceManagerAndIgnoresItsErrors) {
+    cvn_test::TempDir dir;
+    const std::string systemctl = dir.path() + "/systemctl";
+    cvn_test::WriteFile(systemctl, "#!/bin/sh\necho \"$@\" >> \"" + dir.path() +
+                                       "/calls\"\ncase \"$1\" in is-system-running) echo running;; "
+                                       "is-active) echo inactive; exit 3;; esac\nexit 0\n");
+    ::chmod(systemctl.c_str(), 0755);
+    cvn_test::ProcessOptions options;
+    options.environment["CVN_SYSTEMCTL"] = systemctl;
+    ProcessResult result = cvn_test::RunProcess(cvn_test::BinPath("cvagent"), {"-start"}, options);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.out + result.err, "");
+    const std::string calls = cvn_test::ReadFile(dir.path() + "/calls");
+    EXPECT_NE(calls.find("start --no-block cvagent.service"), std::string::npos) << calls;
+    EXPECT_NE(calls.find("stop --no-block cvagent.service"), std::string::npos) << calls;
+
+    options.environment["CVN_SYSTEMCTL"] = dir.path() + "/none";
+    result = cvn_test::RunProcess(cvn_test::BinPath("cvagent"), {"-start"}, options);
+    EXPECT_EQ(result.exit_status, 0);
+    EXPECT_EQ(result.out + result.err, "");
 }
 
 }  // namespace
