@@ -31,6 +31,7 @@
 #include "redirector/core/in_process.h"
 #include "tests/cvprov/cvprov_test_support.h"
 #include "tests/support/files.h"
+#include "tests/support/request_recorder.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -39,47 +40,7 @@ namespace provider_test {
 namespace protocol = win32::device_protocol;
 namespace me = cvn::mount_entry;
 
-// Passes every message on and keeps a copy of each request, so a test sees
-// which device was opened and what each request carried.
-class Recorder : public win32::DeviceTransport {
-public:
-    explicit Recorder(win32::DeviceTransport* inner) : inner_(inner) {}
-
-    std::unique_ptr<win32::DeviceConnection> Connect() override {
-        std::unique_ptr<win32::DeviceConnection> connection = inner_->Connect();
-        if (!connection) {
-            return nullptr;
-        }
-        return std::make_unique<Connection>(this, std::move(connection));
-    }
-
-    std::vector<protocol::Request> Take() {
-        std::lock_guard guard(lock_);
-        return std::exchange(sent_, {});
-    }
-
-private:
-    class Connection : public win32::DeviceConnection {
-    public:
-        Connection(Recorder* owner, std::unique_ptr<win32::DeviceConnection> inner)
-            : owner_(owner), inner_(std::move(inner)) {}
-        std::optional<win32::Bytes> Exchange(const win32::Bytes& request) override {
-            if (std::optional<protocol::Request> decoded = protocol::DecodeRequest(request)) {
-                std::lock_guard guard(owner_->lock_);
-                owner_->sent_.push_back(*decoded);
-            }
-            return inner_->Exchange(request);
-        }
-
-    private:
-        Recorder* owner_;
-        std::unique_ptr<win32::DeviceConnection> inner_;
-    };
-
-    win32::DeviceTransport* inner_;
-    std::mutex lock_;
-    std::vector<protocol::Request> sent_;
-};
+using Recorder = cvn_test::RequestRecorder;
 
 // The control requests among the messages, by code.
 inline std::vector<std::uint32_t> Codes(const std::vector<protocol::Request>& sent) {
