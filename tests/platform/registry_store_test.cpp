@@ -20,6 +20,7 @@
 
 namespace {
 
+using cvn_test::CreateW;
 using cvn_test::DwordBytes;
 using cvn_test::FileExists;
 using cvn_test::PrivateRegistry;
@@ -43,11 +44,6 @@ using win32::UniqueKey;
 constexpr LONG kSuccess = win32::ERROR_SUCCESS;
 constexpr LONG kNotFound = win32::ERROR_FILE_NOT_FOUND;
 constexpr LONG kBadDb = win32::ERROR_BADDB;
-
-LONG CreateW(HKEY parent, const char16_t* subkey, HKEY* result) {
-    return win32::RegCreateKeyExW(parent, subkey, 0, nullptr, win32::REG_OPTION_NON_VOLATILE,
-                                  win32::KEY_ALL_ACCESS, nullptr, result, nullptr);
-}
 
 LONG OpenW(HKEY parent, const char16_t* subkey, HKEY* result) {
     return win32::RegOpenKeyExW(parent, subkey, 0, win32::KEY_ALL_ACCESS, result);

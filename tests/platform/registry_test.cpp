@@ -12,6 +12,7 @@
 
 namespace {
 
+using cvn_test::CreateW;
 using cvn_test::DwordBytes;
 using cvn_test::Printable;
 using cvn_test::PrivateRegistry;
@@ -40,12 +41,6 @@ constexpr LONG kInvalidParameter = win32::ERROR_INVALID_PARAMETER;
 constexpr LONG kMoreData = win32::ERROR_MORE_DATA;
 constexpr LONG kNoMoreItems = win32::ERROR_NO_MORE_ITEMS;
 constexpr LONG kKeyDeleted = win32::ERROR_KEY_DELETED;
-
-LONG CreateW(HKEY parent, const char16_t* subkey, HKEY* result, DWORD* disposition = nullptr,
-             win32::REGSAM access = win32::KEY_ALL_ACCESS) {
-    return win32::RegCreateKeyExW(parent, subkey, 0, nullptr, win32::REG_OPTION_NON_VOLATILE,
-                                  access, nullptr, result, disposition);
-}
 
 LONG OpenW(HKEY parent, const char16_t* subkey, HKEY* result,
            win32::REGSAM access = win32::KEY_ALL_ACCESS) {

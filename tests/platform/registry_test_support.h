@@ -82,6 +82,14 @@ inline Queried QueryW(win32::HKEY key, const char16_t* name) {
     return result;
 }
 
+// Creates (or opens) a key with the usual options.
+inline win32::LONG CreateW(win32::HKEY parent, const char16_t* subkey, win32::HKEY* result,
+                           win32::DWORD* disposition = nullptr,
+                           win32::REGSAM access = win32::KEY_ALL_ACCESS) {
+    return win32::RegCreateKeyExW(parent, subkey, 0, nullptr, win32::REG_OPTION_NON_VOLATILE,
+                                  access, nullptr, result, disposition);
+}
+
 inline win32::LONG SetW(win32::HKEY key, const char16_t* name, win32::DWORD type,
                         const win32::Bytes& data) {
     return win32::RegSetValueExW(key, name, 0, type, data.data(),
